@@ -1,0 +1,84 @@
+# Test helpers shared by every subsystem.
+#
+#   qb_native_test(NAME SOURCES... [LIBS ...])   gtest, native tree only
+#   qb_wine_test(NAME SOURCES... [LIBS ...])     gtest, Windows tree, run by
+#                                                wine through the emulator
+#   qb_gui_test(NAME SOURCES... [LIBS ...])      gtest, Windows tree, run on a
+#                                                Wine virtual desktop under Xvfb
+#   qb_fuzzer(NAME SOURCE [LIBS ...] [CORPUS dir] [SECONDS n])
+#                                                libFuzzer target (clang only);
+#                                                a short bounded run is a test
+set(QB_GTEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(WIN32)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${QB_GTEST_DIR} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+
+set(QB_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
+set(QB_TESTDATA ${CMAKE_SOURCE_DIR}/tests/data)
+
+function(_qb_gtest_exe name)
+  cmake_parse_arguments(Q "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${Q_SOURCES})
+  target_link_libraries(${name} PRIVATE ${Q_LIBS} gtest gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE QB_TESTDATA="${QB_TESTDATA}")
+endfunction()
+
+function(qb_native_test name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(Q "" "" "SOURCES;LIBS" ${ARGN})
+  _qb_gtest_exe(${name} SOURCES ${Q_SOURCES} ${Q_UNPARSED_ARGUMENTS} LIBS ${Q_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS native TIMEOUT 600)
+endfunction()
+
+function(qb_wine_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(Q "" "" "SOURCES;LIBS" ${ARGN})
+  _qb_gtest_exe(${name} SOURCES ${Q_SOURCES} ${Q_UNPARSED_ARGUMENTS} LIBS ${Q_LIBS})
+  # Windows sees the test data through Wine's Z: drive.
+  target_compile_definitions(${name} PRIVATE QB_BINDIR="${CMAKE_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT 600)
+endfunction()
+
+function(qb_gui_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(Q "" "" "SOURCES;LIBS" ${ARGN})
+  _qb_gtest_exe(${name} SOURCES ${Q_SOURCES} ${Q_UNPARSED_ARGUMENTS} LIBS ${Q_LIBS})
+  target_compile_definitions(${name} PRIVATE QB_BINDIR="${CMAKE_BINARY_DIR}")
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-desktop $<TARGET_FILE:${name}>)
+  # Each GUI test gets a virtual desktop of its own; they still share one
+  # X server and one wineserver, so they run one at a time.
+  set_tests_properties(${name} PROPERTIES LABELS gui TIMEOUT 900 RUN_SERIAL TRUE)
+endfunction()
+
+function(qb_fuzzer name source)
+  if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  cmake_parse_arguments(Q "" "CORPUS;SECONDS" "LIBS" ${ARGN})
+  if(NOT Q_SECONDS)
+    set(Q_SECONDS 20)
+  endif()
+  add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${Q_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(workdir ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz-run $<TARGET_FILE:${name}>
+                   ${Q_SECONDS} ${workdir} ${Q_CORPUS})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()

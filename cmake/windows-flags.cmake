@@ -1,0 +1,17 @@
+# Flags of the Windows tree: warnings, UTF-8 sources whose narrow literals
+# become CP932 (the Japanese ANSI code page the program speaks), SSE2
+# arithmetic so that the rotation geometry truncates exactly as on the native
+# tree (x87 excess precision moves some results by a pixel), and static
+# linking so that quobixlens.exe needs no mingw runtime DLLs beside it.
+add_compile_options(-Wall -Wextra
+  $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8>
+  $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP932>
+  -msse2 -mfpmath=sse -ffp-contract=off)
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0700)
+add_link_options(-static -static-libgcc -static-libstdc++)
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE Release CACHE STRING "" FORCE)
+endif()
+# windres reads the UTF-8 .rc files itself (#pragma code_page(65001)).
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+enable_language(RC)
