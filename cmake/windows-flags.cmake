@@ -15,3 +15,7 @@ endif()
 # windres reads the UTF-8 .rc files itself (#pragma code_page(65001)).
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 enable_language(RC)
+# Every program, DLL and test of the Windows tree lands in one folder, so
+# quobixlens.exe finds imgctl.dll and quoblens.chm beside it, as it will
+# when installed.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
