@@ -1,0 +1,19 @@
+// Folder browsing: the naturally sorted picture files of the shown picture's
+// folder.
+#pragma once
+
+#include <string>
+
+// --- folderlist_win.cpp ------------------------------------------------------
+
+// Scans the folder of path (the picture just shown) into AppState's
+// FolderList: 1 success, 0 folder part unusable, -2 file name too long, -1
+// folder cannot be enumerated. Sets folderCount to nameCount on success and
+// to 0 on failure.
+int scanFolder(const char* path);
+
+// The entry at index, or the empty text outside the list.
+std::string nameAt(int index);
+
+// Natural order of two ANSI names: case ignored, digit runs by value.
+int naturalCompare(const std::string& a, const std::string& b);

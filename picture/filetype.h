@@ -1,0 +1,26 @@
+// Picture types by file extension. Pure code: no windows.h.
+#pragma once
+
+// FileType codes: what a path holds by its extension, and the target type
+// of a save or a conversion.
+enum FileType {
+  FileTypeNone = -1,
+  FileTypeJpeg = 0,
+  FileTypeGif = 1,
+  FileTypePng = 2,
+  FileTypeTiff = 3,
+  FileTypeBmp = 4,
+};
+
+// Position of the path's extension (the text after its last '.', lower-cased
+// with the C library's locale-dependent tolower) in `list` of `count`
+// entries, or -1. A path without a dot, or ending in one, matches nothing.
+int matchExtension(const char* path, const char* const* list, int count);
+
+// FileType of a path: jpg jpeg jpe jfif -> JPEG, gif, png, tif tiff -> TIFF,
+// bmp; anything else -1.
+int classifyExtension(const char* path);
+
+// The extensions a dropped file may have, in lookup order. TIFF is absent on
+// purpose: a dropped TIFF is refused although it can be opened otherwise.
+extern const char* const dropExtensions[7];

@@ -1,0 +1,103 @@
+// The shown picture and everything that puts it on screen: the Picture
+// record and its GDI+ image, view geometry and scrolling, painting, opening.
+#pragma once
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include "picture/filetype.h"
+#include "picture/geometry.h"
+
+// --- image_win.cpp ---------------------------------------------------------
+
+// A GDI+ image with the status of the last call on it. The destructor
+// disposes the native image; Clone copies it for the animated-GIF worker.
+// Memory comes from GDI+'s own allocator, and a failed allocation yields
+// null rather than an exception.
+class ImageObject {
+ public:
+  static void* operator new(size_t size) noexcept;
+  static void operator delete(void* block) noexcept;
+  ImageObject() : nativeImage(nullptr), lastStatus(Gdiplus::Ok) {}
+  virtual ~ImageObject();
+  virtual ImageObject* Clone();
+
+  Gdiplus::GpImage* nativeImage;
+  Gdiplus::GpStatus lastStatus;
+};
+
+// Converts a multibyte path in the Japanese code page to UTF-16 of at most
+// MAX_PATH units. The result is always terminated; false when the text is
+// not valid multibyte text or does not fit.
+bool toWidePath(const char* path, wchar_t* wide, size_t capacity);
+
+// --- picture_win.cpp -------------------------------------------------------
+
+struct Picture {
+  HWND window;                 // window the picture is shown in
+  HDC surfaceDC;               // memory DC holding surfaceBitmap, or none
+  HBITMAP surfaceBitmap;       // rendered picture, surfaceWidth x surfaceHeight
+  int scaled;                  // 1 when either zoom differs from 100 (stretched paint)
+  double horizontalZoom;       // percent
+  double verticalZoom;         // percent
+  ImageObject* image;          // decoded file, or none
+  UINT surfaceWidth;           // widest frame
+  UINT surfaceHeight;          // tallest frame
+  UINT imageWidth;             // first frame as loaded
+  UINT imageHeight;
+  UINT displayWidth;           // on screen after zoom
+  UINT displayHeight;
+  int* horizontalPosRef;       // AppState horizontalPos
+  int* verticalPosRef;         // AppState verticalPos
+  int fileType;                // FileType of the path
+  UINT frameCount;             // 1 for every type but GIF
+  UINT currentFrame;           // frame shown by playback or scene selection
+  HANDLE runEvent;             // manual-reset: playback runs while set
+  HANDLE quitEvent;            // ends the playback thread; also times the delay
+  HANDLE playbackThread;       // none unless an animation plays
+  volatile LONG running;       // 1 while runEvent is set
+  double speed;                // frame delays are multiplied by it
+};
+
+// GDI+ time dimension of animated GIF frames.
+extern const GUID frameDimensionTime;
+
+Picture* createPicture(const char* path, HWND window);
+int loadImage(Picture* picture, const char* path);
+int updateDisplaySize(Picture* picture);
+UINT countFrames(Picture* picture);
+int measureLargestFrame(Picture* picture);
+int createSurface(Picture* picture, UINT width, UINT height);
+int renderStill(Picture* picture);
+int renderPicture(Picture* picture);
+void releasePicture(Picture* picture);
+void clearPictureResources(Picture* picture);
+
+// --- view_win.cpp ------------------------------------------------------------
+
+void resetScrollBars(HWND window);
+void resetAxis(HWND window, int bar);
+void measureFrameExtras(HWND window);
+void computeMaxTrackSize(int width, int height, int extraHeight);
+void fitWindow(HWND window, int width, int height);
+int setScrollBar(int bar, ScrollState* state, HWND window, int contentSize, int* position);
+void layOutNewPicture(HWND window, Picture* picture);
+int refitAfterResize(HWND window);
+int scrollVertically(HWND window, WPARAM wParam);
+int scrollHorizontally(HWND window, WPARAM wParam);
+int relayoutAxis(Picture* picture, int axis, ScrollState* state);
+int zoomCommand(HWND window, Picture* picture);
+
+// --- zoomdialog_win.cpp ----------------------------------------------------
+
+INT_PTR CALLBACK zoomDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- paint_win.cpp -----------------------------------------------------------
+
+int drawPicture(Picture* picture, HDC dc);
+
+// --- open_win.cpp ------------------------------------------------------------
+
+int loadByPath(const char* path, HWND window);
+void showNewPicture(HWND window);

@@ -1,0 +1,171 @@
+// The Picture record: loading through GDI+, frames, the memory surface, the
+// still rendering and the release.
+#include <new>
+
+#include "animation/animation.h"
+#include "picture/picture.h"
+#include "shell/appstate.h"
+
+using namespace Gdiplus;
+
+const GUID frameDimensionTime = {0x6aedbd6d, 0x3fb5, 0x418a,
+                                 {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
+
+Picture* createPicture(const char* path, HWND window) {
+  Picture* picture = new (std::nothrow) Picture();
+  if (!picture) return nullptr;
+  picture->window = window;
+  picture->horizontalZoom = picture->verticalZoom = static_cast<double>(app.zoomPercent);
+  picture->scaled = app.zoomPercent != 100 ? 1 : 0;
+  picture->horizontalPosRef = &app.horizontalPos;
+  picture->verticalPosRef = &app.verticalPos;
+  if (path) loadImage(picture, path);
+  picture->speed = 1.0;
+  picture->currentFrame = 0;
+  picture->running = 1;
+  picture->fileType = path ? classifyExtension(path) : -1;
+  picture->frameCount = picture->fileType == FileTypeGif ? countFrames(picture) : 1;
+  measureLargestFrame(picture);
+  return picture;
+}
+
+int loadImage(Picture* picture, const char* path) {
+  if (!path || !path[0]) return 0;
+  wchar_t wide[MAX_PATH];
+  bool converted = toWidePath(path, wide, MAX_PATH);
+  picture->image = new ImageObject;
+  if (picture->image) {
+    // A path that does not convert loads nothing: the picture stays a
+    // failed image of size 0, like any file GDI+ cannot decode.
+    picture->image->lastStatus =
+        converted ? DllExports::GdipLoadImageFromFile(wide, &picture->image->nativeImage)
+                  : InvalidParameter;
+    if (picture->image->lastStatus != Ok) picture->image->nativeImage = nullptr;
+  }
+  UINT width = 0, height = 0;
+  if (picture->image && picture->image->nativeImage) {
+    picture->image->lastStatus = DllExports::GdipGetImageWidth(picture->image->nativeImage, &width);
+    picture->image->lastStatus =
+        DllExports::GdipGetImageHeight(picture->image->nativeImage, &height);
+  }
+  picture->surfaceWidth = picture->imageWidth = width;
+  picture->surfaceHeight = picture->imageHeight = height;
+  updateDisplaySize(picture);
+  return 2;
+}
+
+int updateDisplaySize(Picture* picture) {
+  if (picture->scaled == 1) {
+    picture->displayWidth = static_cast<UINT>(picture->horizontalZoom / 100 * picture->imageWidth);
+    picture->displayHeight = static_cast<UINT>(picture->verticalZoom / 100 * picture->imageHeight);
+  } else {
+    picture->displayWidth = picture->imageWidth;
+    picture->displayHeight = picture->imageHeight;
+  }
+  return 1;
+}
+
+UINT countFrames(Picture* picture) {
+  if (!picture->image || !picture->image->nativeImage) return 0;
+  GpImage* native = picture->image->nativeImage;
+  UINT dimensions = 0;
+  picture->image->lastStatus = DllExports::GdipImageGetFrameDimensionsCount(native, &dimensions);
+  if (dimensions == 0) return 0;
+  GUID* ids = new (std::nothrow) GUID[dimensions];
+  if (!ids) return 0;
+  UINT frames = 0;
+  picture->image->lastStatus = DllExports::GdipImageGetFrameDimensionsList(native, ids, dimensions);
+  if (picture->image->lastStatus == Ok)
+    picture->image->lastStatus = DllExports::GdipImageGetFrameCount(native, &ids[0], &frames);
+  delete[] ids;
+  return frames;
+}
+
+int measureLargestFrame(Picture* picture) {
+  if (picture->frameCount < 2 || !picture->image || !picture->image->nativeImage) return 0;
+  GpImage* native = picture->image->nativeImage;
+  for (UINT frame = 1; frame < picture->frameCount; ++frame) {
+    DllExports::GdipImageSelectActiveFrame(native, &frameDimensionTime, frame);
+    UINT width = 0, height = 0;
+    DllExports::GdipGetImageWidth(native, &width);
+    DllExports::GdipGetImageHeight(native, &height);
+    if (width > picture->surfaceWidth) picture->surfaceWidth = width;
+    if (height > picture->surfaceHeight) picture->surfaceHeight = height;
+  }
+  updateDisplaySize(picture);
+  picture->image->lastStatus = DllExports::GdipImageSelectActiveFrame(native, &frameDimensionTime, 0);
+  return 1;
+}
+
+int createSurface(Picture* picture, UINT width, UINT height) {
+  if (width == 0 || height == 0) return 0;
+  if (width > 0x7fffffff || height > 0x7fffffff) return 0;
+  if (picture->surfaceDC) DeleteDC(picture->surfaceDC);
+  if (picture->surfaceBitmap) DeleteObject(picture->surfaceBitmap);
+  picture->surfaceDC = nullptr;
+  picture->surfaceBitmap = nullptr;
+
+  HDC windowDC = GetDC(picture->window);
+  HDC memoryDC = CreateCompatibleDC(windowDC);
+  HBITMAP bitmap = memoryDC ? CreateCompatibleBitmap(windowDC, width, height) : nullptr;
+  int result = 0;
+  if (bitmap) {
+    SelectObject(memoryDC, bitmap);
+    SelectObject(memoryDC, GetStockObject(GRAY_BRUSH));
+    PatBlt(memoryDC, 0, 0, width, height, PATCOPY);
+    picture->surfaceDC = memoryDC;
+    picture->surfaceBitmap = bitmap;
+    result = 1;
+  } else if (memoryDC) {
+    // A surface too large for GDI is no surface: nothing is painted rather
+    // than something half made.
+    DeleteDC(memoryDC);
+  }
+  ReleaseDC(picture->window, windowDC);
+  return result;
+}
+
+int renderStill(Picture* picture) {
+  if (!picture->image || !picture->image->nativeImage) return 0;
+  if (createSurface(picture, picture->surfaceWidth, picture->surfaceHeight) != 1) return -1;
+  GpGraphics* graphics = nullptr;
+  picture->image->lastStatus = DllExports::GdipCreateFromHDC(picture->surfaceDC, &graphics);
+  if (graphics) {
+    picture->image->lastStatus =
+        DllExports::GdipDrawImageRectI(graphics, picture->image->nativeImage, 0, 0,
+                                       picture->surfaceWidth, picture->surfaceHeight);
+  }
+  updateDisplaySize(picture);
+  InvalidateRect(picture->window, nullptr, FALSE);
+  if (graphics) DllExports::GdipDeleteGraphics(graphics);
+  return 1;
+}
+
+int renderPicture(Picture* picture) {
+  if (!picture->image || !picture->image->nativeImage) return 0;
+  if (picture->frameCount == 1) {
+    renderStill(picture);
+  } else if (createSurface(picture, picture->surfaceWidth, picture->surfaceHeight) == 1) {
+    startPlayback(picture);
+  }
+  return 1;
+}
+
+void clearPictureResources(Picture* picture) {
+  if (picture->surfaceDC) DeleteDC(picture->surfaceDC);
+  if (picture->surfaceBitmap) DeleteObject(picture->surfaceBitmap);
+  delete picture->image;
+  picture->surfaceDC = nullptr;
+  picture->surfaceBitmap = nullptr;
+  picture->image = nullptr;
+  picture->surfaceWidth = picture->surfaceHeight = 0;
+  picture->imageWidth = picture->imageHeight = 0;
+  picture->displayWidth = picture->displayHeight = 0;
+}
+
+void releasePicture(Picture* picture) {
+  if (!picture) return;
+  stopPlayback(picture);
+  clearPictureResources(picture);
+  delete picture;
+}

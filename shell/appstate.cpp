@@ -1,0 +1,41 @@
+#include "shell/appstate.h"
+
+AppState app;
+
+void resetAppState() {
+  app.instance = nullptr;
+  app.mainWindow = nullptr;
+  app.gdiplusToken = 0;
+  app.helpCookie = 0;
+  app.hasCommandLinePath = 0;
+  app.commandLinePath[0] = '\0';
+  app.inSizeMove = 0;
+  app.resizedInSizeMove = 0;
+  app.eraseInSizeMove = 0;
+  app.rotationWorkerThread = nullptr;
+  app.workFolder[0] = '\0';
+  app.currentPicture = nullptr;
+  app.currentPath[0] = '\0';
+  app.savePath[0] = '\0';
+  app.animationState = -1;
+  app.playbackMode = 0;
+  app.verticalScroll = ScrollState{0, 0, 0, 0};
+  app.horizontalScroll = ScrollState{0, 0, 0, 0};
+  app.verticalPos = 0;
+  app.horizontalPos = 0;
+  app.frameExtraWidth = 0;
+  app.frameExtraHeight = 0;
+  app.fittedFrameExtraHeight = 0;
+  app.maxTrackWidth = 0;
+  app.maxTrackHeight = 0;
+  app.sizeMoveContentWidth = 0;
+  app.sizeMoveContentHeight = 0;
+  app.zoomPercent = 100;
+  app.zoomInput = 0;
+  app.folder.folderPath.clear();
+  app.folder.names.clear();
+  app.folder.nameCount = 0;
+  app.folder.folderCount = 0;
+  app.folder.folderIndex = 0;
+  app.folder.scannedName.clear();
+}

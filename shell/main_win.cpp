@@ -1,0 +1,44 @@
+// Start-up, the message loop and shutdown.
+#include <clocale>
+
+#include "picture/picture.h"
+#include "shell/appstate.h"
+#include "shell/commandline.h"
+#include "shell/shell.h"
+
+namespace {
+
+const UINT hhInitialize = 28, hhPretranslateMessage = 253;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+  resetAppState();
+  Gdiplus::GdiplusStartupInput startupInput;
+  Gdiplus::GdiplusStartup(&app.gdiplusToken, &startupInput, nullptr);
+  app.instance = instance;
+  app.folder.folderCount = 0;
+  setlocale(LC_ALL, "japanese");
+  // A path that does not fit is no path: the window opens empty.
+  if (takeCommandLinePath(commandLine, app.commandLinePath, MAX_PATH) == 1)
+    app.hasCommandLinePath = 1;
+
+  int exitCode = 0;
+  HWND window = (previous || registerMainWindowClass(instance)) ? createMainWindow(instance) : nullptr;
+  if (window) {
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    app.mainWindow = window;
+    htmlHelp(nullptr, nullptr, hhInitialize, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+      if (htmlHelp(nullptr, nullptr, hhPretranslateMessage, reinterpret_cast<DWORD_PTR>(&message)))
+        continue;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    exitCode = static_cast<int>(message.wParam);
+  }
+  Gdiplus::GdiplusShutdown(app.gdiplusToken);
+  return exitCode;
+}

@@ -1,0 +1,170 @@
+// MainWindow: its class, creation, and one small handler per message.
+#include <windowsx.h>
+
+#include "browse/browse.h"
+#include "picture/picture.h"
+#include "resources/resource.h"
+#include "shell/appstate.h"
+#include "shell/shell.h"
+
+namespace {
+
+const char helpFile[] = "quoblens.chm";
+const char helpWindowType[] = "wintype1";
+const char helpStartTopic[] = "quoblens.chm::/hsource/helptop.html > wintype1";
+const UINT hhDisplayToc = 1, hhGetWinHandle = 6, hhCloseAll = 18, hhUninitialize = 29;
+
+BOOL onCreate(HWND window) {
+  resetScrollBars(window);
+  app.zoomPercent = 100;
+  measureFrameExtras(window);
+  setUpWorkFolder(window);
+  clearWorkFolder();
+  // The help window is opened and closed at once, which binds the control.
+  htmlHelp(window, helpStartTopic, hhDisplayToc, 0);
+  htmlHelp(nullptr, nullptr, hhCloseAll, 0);
+  if (app.hasCommandLinePath == 1 && loadByPath(app.commandLinePath, window) == 1) {
+    scanFolder(app.commandLinePath);
+    lstrcpynA(app.currentPath, app.commandLinePath, MAX_PATH);
+    updateTitle(window);
+  }
+  return TRUE;
+}
+
+void onDestroy() {
+  htmlHelp(nullptr, nullptr, hhUninitialize, app.helpCookie);
+  PostQuitMessage(0);
+}
+
+void onPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  drawPicture(app.currentPicture, dc);
+  EndPaint(window, &paint);
+}
+
+void onClose(HWND window) {
+  if (app.rotationWorkerThread) {
+    MessageBoxA(window, "別スレッドが実行中なので終了できません", "No close", MB_OK);
+    return;
+  }
+  if (confirmClose(window) != 1) return;
+  if (htmlHelp(window, helpFile, hhGetWinHandle, reinterpret_cast<DWORD_PTR>(helpWindowType)))
+    htmlHelp(nullptr, nullptr, hhCloseAll, 0);
+}
+
+void onKeyDown(HWND window, UINT key) {
+  bool vertical = app.currentPicture && app.verticalScroll.maximum != 0;
+  bool horizontal = app.currentPicture && app.horizontalScroll.maximum != 0;
+  switch (key) {
+    case VK_PRIOR: if (vertical) scrollVertically(window, SB_PAGEUP); break;
+    case VK_NEXT: if (vertical) scrollVertically(window, SB_PAGEDOWN); break;
+    case VK_UP: if (vertical) scrollVertically(window, SB_LINEUP); break;
+    case VK_DOWN: if (vertical) scrollVertically(window, SB_LINEDOWN); break;
+    case VK_END: if (horizontal) scrollHorizontally(window, SB_PAGERIGHT); break;
+    case VK_HOME: if (horizontal) scrollHorizontally(window, SB_PAGELEFT); break;
+    case VK_LEFT: if (horizontal) scrollHorizontally(window, SB_LINELEFT); break;
+    case VK_RIGHT: if (horizontal) scrollHorizontally(window, SB_LINERIGHT); break;
+    default: break;
+  }
+}
+
+void enableItem(HMENU menu, UINT command, bool enabled) {
+  EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void onInitMenuPopup(HMENU menu) {
+  enableItem(menu, IDM_STOP_THREAD, app.rotationWorkerThread != nullptr);
+  enableItem(menu, IDM_STOP_ANIMATION, app.animationState == 1);
+  enableItem(menu, IDM_PLAY_ANIMATION, app.animationState == 0);
+  enableItem(menu, IDM_PLAYBACK_SPEED, app.animationState == 1 || app.animationState == 0);
+  enableItem(menu, IDM_SCENE, app.animationState == 1 || app.animationState == 0);
+  enableItem(menu, IDM_NEXT_PICTURE, app.folder.folderCount > 1);
+  enableItem(menu, IDM_PREVIOUS_PICTURE, app.folder.folderCount > 1);
+}
+
+void onExitSizeMove(HWND window) {
+  app.eraseInSizeMove = 0;
+  if (app.resizedInSizeMove == 1) {
+    if (app.currentPicture) {
+      app.sizeMoveContentWidth = static_cast<int>(app.currentPicture->displayWidth);
+      app.sizeMoveContentHeight = static_cast<int>(app.currentPicture->displayHeight);
+      refitAfterResize(window);
+      setScrollBar(SB_VERT, &app.verticalScroll, window, app.sizeMoveContentHeight, &app.verticalPos);
+      setScrollBar(SB_HORZ, &app.horizontalScroll, window, app.sizeMoveContentWidth,
+                   &app.horizontalPos);
+      InvalidateRect(window, nullptr, TRUE);
+    }
+    app.resizedInSizeMove = 0;
+  }
+  app.inSizeMove = 0;
+}
+
+}  // namespace
+
+void updateTitle(HWND window) {
+  // After a failed scan the list still holds the previous folder; the title
+  // then names the opened file itself.
+  std::string title =
+      app.folder.folderCount > 0 ? nameAt(app.folder.folderIndex) : app.folder.scannedName;
+  SetWindowTextA(window, title.c_str());
+}
+
+int confirmClose(HWND window) {
+  if (MessageBoxA(window, "終了しますか", "alert message", MB_YESNO) != IDYES) return 0;
+  if (app.currentPicture) {
+    releasePicture(app.currentPicture);
+    app.currentPicture = nullptr;
+  }
+  DestroyWindow(window);
+  return 1;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: onCreate(window); return 0;
+    case WM_DESTROY: onDestroy(); return 0;
+    case WM_SIZE: if (app.inSizeMove == 1) app.resizedInSizeMove = 1; return 0;
+    case WM_PAINT:
+      if (!app.currentPicture) break;
+      onPaint(window);
+      return 0;
+    case WM_CLOSE: onClose(window); return 0;
+    case WM_ERASEBKGND:
+      if (app.currentPicture && app.eraseInSizeMove != 1) return 1;
+      break;
+    case WM_GETMINMAXINFO:
+      if (!app.currentPicture) break;
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMaxTrackSize = POINT{app.maxTrackWidth, app.maxTrackHeight};
+      return 0;
+    case WM_KEYDOWN: onKeyDown(window, static_cast<UINT>(wParam)); return 0;
+    case WM_HSCROLL: scrollHorizontally(window, wParam); return 0;
+    case WM_VSCROLL: scrollVertically(window, wParam); return 0;
+    case WM_COMMAND: dispatchCommand(window, LOWORD(wParam)); return 0;
+    case WM_INITMENUPOPUP: onInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_ENTERSIZEMOVE: app.inSizeMove = 1; app.eraseInSizeMove = 1; return 0;
+    case WM_EXITSIZEMOVE: onExitSizeMove(window); return 0;
+    default: break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+ATOM registerMainWindowClass(HINSTANCE instance) {
+  WNDCLASSA windowClass = {};
+  windowClass.style = 0;
+  windowClass.lpfnWndProc = mainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, "QBVRICO");
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  windowClass.lpszMenuName = "QUOBLENSMENU";
+  windowClass.lpszClassName = QB_CLASS_NAME;
+  return RegisterClassA(&windowClass);
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+  return CreateWindowExA(0, QB_CLASS_NAME, QB_INITIAL_TITLE,
+                         WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                         nullptr);
+}

@@ -1,0 +1,43 @@
+// The application shell: start-up, the main window, command dispatch, help,
+// the working folder and the dialog helpers every dialog uses.
+#pragma once
+
+#include <windows.h>
+
+// The program's own strings, in one place.
+#define QB_CLASS_NAME "quobixlens"
+#define QB_INITIAL_TITLE "クオビクス・画像回転"
+
+// Private message the animated-GIF worker posts when it ends.
+const UINT WorkerDone = WM_USER;
+
+// --- mainwindow_win.cpp ------------------------------------------------------
+
+ATOM registerMainWindowClass(HINSTANCE instance);
+HWND createMainWindow(HINSTANCE instance);
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void updateTitle(HWND window);
+int confirmClose(HWND window);
+
+// --- commands_win.cpp --------------------------------------------------------
+
+int dispatchCommand(HWND window, int command);
+
+// --- htmlhelp_win.cpp --------------------------------------------------------
+
+// Every help call goes through here: the HTML Help function of the control,
+// or 0 while the control is not bound.
+HWND htmlHelp(HWND owner, const char* file, UINT command, DWORD_PTR data);
+
+// --- workfolder_win.cpp ------------------------------------------------------
+
+int setUpWorkFolder(HWND window);
+int makeAppDataFolder(const char* name);
+int useProgramFolder(const char* name);
+int clearWorkFolder();
+
+// --- dialogint_win.cpp -------------------------------------------------------
+
+// Reads a number from a dialog edit: 0 (out untouched) for an empty edit, -1
+// (out untouched) when the text cannot be read, 1 with the value in out.
+int readDialogInt(HWND dialog, int controlId, int* out);
