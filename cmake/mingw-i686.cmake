@@ -4,8 +4,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++)
+# The posix thread model: its libstdc++ has std::mutex and std::thread,
+# which GoogleTest needs (the win32 model has neither). -static links its
+# winpthread runtime into each exe.
+set(CMAKE_C_COMPILER   ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER  ${MINGW_PREFIX}-windres)
 set(CMAKE_AR           ${MINGW_PREFIX}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB       ${MINGW_PREFIX}-ranlib CACHE FILEPATH "")
