@@ -2,6 +2,8 @@
 // folder.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // --- folderlist_win.cpp ------------------------------------------------------
@@ -17,3 +19,11 @@ std::string nameAt(int index);
 
 // Natural order of two ANSI names: case ignored, digit runs by value.
 int naturalCompare(const std::string& a, const std::string& b);
+
+// --- step_win.cpp -----------------------------------------------------------
+
+// Show the next (previous) picture of the list: 1 when another picture is
+// shown, 0 when the user declined to wrap around, -1 when it could not be
+// loaded (folderIndex and currentPath then stay).
+int stepNext(HWND window);
+int stepPrevious(HWND window);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gdiplus.h>
 
@@ -101,3 +102,6 @@ int drawPicture(Picture* picture, HDC dc);
 
 int loadByPath(const char* path, HWND window);
 void showNewPicture(HWND window);
+int loadCurrentPath(HWND window);
+int openWithDialog(HWND window);
+int loadDroppedFile(HDROP drop, HWND window);

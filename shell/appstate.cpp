@@ -13,6 +13,8 @@ void resetAppState() {
   app.resizedInSizeMove = 0;
   app.eraseInSizeMove = 0;
   app.rotationWorkerThread = nullptr;
+  app.aboutLogoBitmap = nullptr;
+  app.aboutLogoDC = nullptr;
   app.workFolder[0] = '\0';
   app.currentPicture = nullptr;
   app.currentPath[0] = '\0';

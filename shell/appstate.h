@@ -34,6 +34,8 @@ struct AppState {
   int resizedInSizeMove;              // 1 when WM_SIZE came inside that loop
   int eraseInSizeMove;                // 1 while the background may be erased in that loop
   HANDLE rotationWorkerThread;        // the animated-GIF worker, or none
+  HBITMAP aboutLogoBitmap;            // the about box's logo while it is open
+  HDC aboutLogoDC;
 
   // Working folder for temporary files; empty when it could not be set up.
   char workFolder[MAX_PATH];

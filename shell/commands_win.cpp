@@ -1,13 +1,41 @@
 // Every menu command reaches its handler here, one line per command number.
+// The notification code is ignored, so the same numbers sent by other means
+// act alike.
+#include "browse/browse.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/shell.h"
 
+namespace {
+
+const char helpContents[] = "quoblens.chm::/hsource/helptop.html>wintype1";
+const UINT hhDisplayToc = 1;
+
+void openCommand(HWND window) {
+  if (openWithDialog(window) != 1) return;
+  scanFolder(app.currentPath);
+  updateTitle(window);
+}
+
+}  // namespace
+
+// After a step the title names the shown picture; after a failed one it
+// still does, or names none when nothing could be shown.
+void afterStep(HWND window, int result) {
+  if (result == 1 || !app.currentPicture) updateTitle(window);
+}
+
 int dispatchCommand(HWND window, int command) {
   switch (command) {
+    case IDM_OPEN: openCommand(window); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_ZOOM: zoomCommand(window, app.currentPicture); break;
+    case IDM_NEXT_PICTURE: afterStep(window, stepNext(window)); break;
+    case IDM_PREVIOUS_PICTURE: afterStep(window, stepPrevious(window)); break;
+    case IDM_HELP_CONTENTS: htmlHelp(window, helpContents, hhDisplayToc, 0); break;
+    case IDM_ABOUT: DialogBoxParamA(app.instance, "ABPROGDLG", window, aboutDialogProc, 0); break;
+    case IDM_WEB_PAGE: openSupportPage(window); break;
     default: break;
   }
   return 1;

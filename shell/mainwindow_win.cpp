@@ -1,4 +1,6 @@
 // MainWindow: its class, creation, and one small handler per message.
+#include <windows.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include "browse/browse.h"
@@ -20,6 +22,7 @@ BOOL onCreate(HWND window) {
   measureFrameExtras(window);
   setUpWorkFolder(window);
   clearWorkFolder();
+  DragAcceptFiles(window, TRUE);
   // The help window is opened and closed at once, which binds the control.
   htmlHelp(window, helpStartTopic, hhDisplayToc, 0);
   htmlHelp(nullptr, nullptr, hhCloseAll, 0);
@@ -56,7 +59,10 @@ void onClose(HWND window) {
 void onKeyDown(HWND window, UINT key) {
   bool vertical = app.currentPicture && app.verticalScroll.maximum != 0;
   bool horizontal = app.currentPicture && app.horizontalScroll.maximum != 0;
+  bool stepping = app.folder.folderCount > 1;
   switch (key) {
+    case VK_BACK: if (stepping) afterStep(window, stepPrevious(window)); break;
+    case VK_SPACE: if (stepping) afterStep(window, stepNext(window)); break;
     case VK_PRIOR: if (vertical) scrollVertically(window, SB_PAGEUP); break;
     case VK_NEXT: if (vertical) scrollVertically(window, SB_PAGEDOWN); break;
     case VK_UP: if (vertical) scrollVertically(window, SB_LINEUP); break;
@@ -67,6 +73,21 @@ void onKeyDown(HWND window, UINT key) {
     case VK_RIGHT: if (horizontal) scrollHorizontally(window, SB_LINERIGHT); break;
     default: break;
   }
+}
+
+void onDropFiles(HWND window, HDROP drop) {
+  int result = loadDroppedFile(drop, window);
+  DragFinish(drop);
+  SetForegroundWindow(window);
+  if (result == -1) {
+    // A refused file leaves the shown picture; a file whose picture could
+    // not be made leaves none, and the title must not name one then.
+    if (!app.currentPicture) updateTitle(window);
+    MessageBoxA(window, "これは開けられません", "Invalid File", MB_OK);
+    return;
+  }
+  scanFolder(app.currentPath);
+  updateTitle(window);
 }
 
 void enableItem(HMENU menu, UINT command, bool enabled) {
@@ -103,8 +124,13 @@ void onExitSizeMove(HWND window) {
 }  // namespace
 
 void updateTitle(HWND window) {
-  // After a failed scan the list still holds the previous folder; the title
-  // then names the opened file itself.
+  // With no picture shown (memory ran out after the old one was released)
+  // the title names none. After a failed scan the list still holds the
+  // previous folder; the title then names the opened file itself.
+  if (!app.currentPicture) {
+    SetWindowTextA(window, QB_INITIAL_TITLE);
+    return;
+  }
   std::string title =
       app.folder.folderCount > 0 ? nameAt(app.folder.folderIndex) : app.folder.scannedName;
   SetWindowTextA(window, title.c_str());
@@ -144,6 +170,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITMENUPOPUP: onInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_ENTERSIZEMOVE: app.inSizeMove = 1; app.eraseInSizeMove = 1; return 0;
     case WM_EXITSIZEMOVE: onExitSizeMove(window); return 0;
+    case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     default: break;
   }
   return DefWindowProcA(window, message, wParam, lParam);

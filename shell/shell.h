@@ -23,11 +23,28 @@ int confirmClose(HWND window);
 
 int dispatchCommand(HWND window, int command);
 
+// The title after a step through the folder that returned result.
+void afterStep(HWND window, int result);
+
 // --- htmlhelp_win.cpp --------------------------------------------------------
 
-// Every help call goes through here: the HTML Help function of the control,
-// or 0 while the control is not bound.
+// Every help call goes through here: what the control's HTML Help function
+// answers, or 0 when the control cannot be loaded or bound.
 HWND htmlHelp(HWND owner, const char* file, UINT command, DWORD_PTR data);
+
+// The HTML Help control's file as registered (REG_EXPAND_SZ expanded) into
+// path (MAX_PATH): 1 when read. readControlPathFrom reads any key, so tests
+// need not touch the real registration.
+int readControlPath(char* path);
+int readControlPathFrom(HKEY root, const char* subkey, char* path);
+
+// Drops the binding (tests only): failed 1 makes every call answer 0.
+void forgetHelpBinding(int failed);
+
+// --- about_win.cpp -----------------------------------------------------------
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void openSupportPage(HWND window);
 
 // --- workfolder_win.cpp ------------------------------------------------------
 

@@ -1,0 +1,12 @@
+// Fixed settings of the program (nothing is stored between runs).
+#pragma once
+
+// The maker's support page, opened by the help menu's web page command.
+#define QB_SUPPORT_PAGE "https://quobixlens.example.org/support/"
+
+// The about box: the program and version, the build with its product code,
+// and the maker.
+#define QB_ABOUT_TEXT                                  \
+  "クオビクス Version1.51\r\n"                           \
+  "Build: quobixlens 1.51 (product code QBXL-0151-JA)\r\n" \
+  "Made by the quobixlens developers"

@@ -1,0 +1,130 @@
+// Opening by drop under Wine, with real HDROP handles built as the shell
+// builds them: which files are accepted, that a refused file leaves the path
+// and the picture as they were, and that only the first file counts.
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "picture/picture.h"
+#include "shell/appstate.h"
+#include "tests/support/wine_support.h"
+
+namespace {
+
+// A drop of the given paths, as Explorer hands it over.
+HDROP makeDrop(const std::vector<std::string>& paths) {
+  size_t size = sizeof(DROPFILES) + 2;  // the list ends with an empty name
+  for (const std::string& path : paths) size += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  DROPFILES* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = FALSE;
+  char* list = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
+  for (const std::string& path : paths) {
+    std::memcpy(list, path.c_str(), path.size() + 1);
+    list += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+class DropTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetAppState();
+    std::string picture = readFile(testDataPath("pictures/photo_progressive_100x75.jpg"));
+    folder.write("PHOTO.JPG", picture);
+    folder.write("second.png", readFile(testDataPath("pictures/painting_tiny_21x32.png")));
+    folder.write("scan.tif", readFile(testDataPath("pictures/photo_lzw_128x128.tif")));
+    folder.write("notes.txt", "text");
+    lstrcpyA(app.currentPath, "C:\\before\\shown.png");
+  }
+  void TearDown() override {
+    if (app.currentPicture) releasePicture(app.currentPicture);
+    app.currentPicture = nullptr;
+  }
+  int drop(const std::vector<std::string>& paths) {
+    HDROP handle = makeDrop(paths);
+    int result = loadDroppedFile(handle, testWindow());
+    DragFinish(handle);
+    return result;
+  }
+  ScratchFolder folder;
+};
+
+TEST_F(DropTest, UpperCaseJpgIsAccepted) {
+  EXPECT_EQ(0, drop({folder.file("PHOTO.JPG")}));
+  EXPECT_EQ(folder.file("PHOTO.JPG"), std::string(app.currentPath));
+  ASSERT_NE(nullptr, app.currentPicture);
+  EXPECT_EQ(100u, app.currentPicture->imageWidth);
+  EXPECT_EQ(-1, app.animationState);
+}
+
+TEST_F(DropTest, PositionInTheDropListIsTheResult) {
+  EXPECT_EQ(5, drop({folder.file("second.png")}));
+  EXPECT_EQ(21u, app.currentPicture->imageWidth);
+}
+
+TEST_F(DropTest, TiffAndOtherFilesAreRefusedWithPathAndPictureKept) {
+  ASSERT_EQ(5, drop({folder.file("second.png")}));
+  Picture* shown = app.currentPicture;
+  std::string shownPath = app.currentPath;
+  EXPECT_EQ(-1, drop({folder.file("scan.tif")}));
+  EXPECT_EQ(shownPath, std::string(app.currentPath));
+  EXPECT_EQ(shown, app.currentPicture);
+  EXPECT_EQ(-1, drop({folder.file("notes.txt")}));
+  EXPECT_EQ(shownPath, std::string(app.currentPath));
+  EXPECT_EQ(shown, app.currentPicture);
+}
+
+TEST_F(DropTest, OnlyTheFirstOfSeveralFilesOpens) {
+  EXPECT_EQ(5, drop({folder.file("second.png"), folder.file("PHOTO.JPG"), folder.file("scan.tif")}));
+  EXPECT_EQ(folder.file("second.png"), std::string(app.currentPath));
+  // The first file decides, also when it is refused.
+  EXPECT_EQ(-1, drop({folder.file("scan.tif"), folder.file("PHOTO.JPG")}));
+  EXPECT_EQ(folder.file("second.png"), std::string(app.currentPath));
+}
+
+TEST_F(DropTest, EmptyDropChangesNothing) {
+  // Wine's shell counts an empty list as one empty name, which is refused
+  // like a file of the wrong kind; either way nothing changes.
+  EXPECT_GT(0, drop({}));
+  EXPECT_STREQ("C:\\before\\shown.png", app.currentPath);
+  EXPECT_EQ(nullptr, app.currentPicture);
+}
+
+TEST_F(DropTest, PathLongerThanTheBufferIsRefusedNotCut) {
+  // Cut to 259 characters this would name "...PHOTO.JPG" one level up.
+  std::string longPath = "C:\\" + std::string(250, 'd') + "\\PHOTO.JPG";
+  EXPECT_EQ(-1, drop({longPath}));
+  EXPECT_STREQ("C:\\before\\shown.png", app.currentPath);
+  EXPECT_EQ(nullptr, app.currentPicture);
+}
+
+TEST_F(DropTest, AcceptedFileThatDoesNotDecodeStillShowsAnEmptyPicture) {
+  folder.write("broken.gif", "GIF89a but nothing else");
+  EXPECT_EQ(4, drop({folder.file("broken.gif")}));
+  ASSERT_NE(nullptr, app.currentPicture);
+  EXPECT_EQ(0u, app.currentPicture->imageWidth);
+}
+
+TEST(LoadByPath, RefusesNamesWithoutAPictureExtensionAndKeepsTheShownPicture) {
+  resetAppState();
+  ASSERT_EQ(1, loadByPath(testDataPath("pictures/painting_tiny_21x32.png").c_str(), testWindow()));
+  Picture* shown = app.currentPicture;
+  EXPECT_EQ(-1, loadByPath("C:\\pics\\jpg", testWindow()));
+  EXPECT_EQ(-1, loadByPath("C:\\pics\\notes.txt", testWindow()));
+  EXPECT_EQ(shown, app.currentPicture);
+  EXPECT_EQ(0, loadByPath(nullptr, testWindow()));
+  // A TIFF opens this way, unlike a drop.
+  EXPECT_EQ(1, loadByPath(testDataPath("pictures/photo_lzw_128x128.tif").c_str(), testWindow()));
+  EXPECT_EQ(128u, app.currentPicture->imageWidth);
+  releasePicture(app.currentPicture);
+  app.currentPicture = nullptr;
+}
+
+}  // namespace
