@@ -16,6 +16,7 @@ void resetAppState() {
   app.aboutLogoBitmap = nullptr;
   app.aboutLogoDC = nullptr;
   app.workFolder[0] = '\0';
+  app.rotation = RotationSettings{InPlane, 0, 0x00ffffff, {}, 0};
   app.currentPicture = nullptr;
   app.currentPath[0] = '\0';
   app.savePath[0] = '\0';

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "picture/geometry.h"
+#include "rotation/geometry.h"
 
 struct Picture;
 
@@ -39,6 +40,10 @@ struct AppState {
 
   // Working folder for temporary files; empty when it could not be set up.
   char workFolder[MAX_PATH];
+
+  // Rotation: the settings of the last rotation dialog, applied by the view,
+  // by every save and by the animated-GIF frames; they outlive pictures.
+  RotationSettings rotation;          // InPlane, 0 degrees, white fill at start
 
   // The shown picture.
   Picture* currentPicture;            // owned; none when nothing is shown
