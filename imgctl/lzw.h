@@ -1,0 +1,37 @@
+// GIF's variant of LZW, both directions.
+//
+// Codes start one bit wider than the minimum code size m (2..8): code 2^m is
+// the clear code, 2^m + 1 the end code, new strings get codes from 2^m + 2.
+// The width grows by one bit as soon as the next code to be assigned no
+// longer fits, up to 12 bits; the encoder sends a clear code when the 4096
+// codes are used up and starts over. Codes are packed least significant bit
+// first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace imgctl {
+
+// Compresses count palette indices (each below 2^minCodeSize) into the LZW
+// code stream, clear code first and end code last, appended to out. Returns
+// false (out unchanged) when minCodeSize is not 2..8 or an index is too large.
+bool lzwEncode(const uint8_t* indices, size_t count, int minCodeSize, std::vector<uint8_t>& out);
+
+enum LzwDecodeResult {
+  kLzwOk = 1,
+  kLzwBadCodeSize = -1,  // minimum code size not 2..8
+  kLzwBadCode = -2,      // a code that is neither in the table nor the next one
+  kLzwTooMuch = -3,      // more pixels than expected
+  kLzwEndless = -4,      // the data ended before the end code
+};
+
+// Expands an LZW code stream into at most maxCount indices appended to out.
+// Accepts what other encoders write: a clear code at any point, a full table
+// kept until the next clear ("deferred clear"). Pixels decoded before a
+// failure stay in out.
+int lzwDecode(const uint8_t* data, size_t size, int minCodeSize, size_t maxCount,
+              std::vector<uint8_t>& out);
+
+}  // namespace imgctl
