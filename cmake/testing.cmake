@@ -19,10 +19,22 @@ add_subdirectory(${QB_GTEST_DIR} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_AL
 set(QB_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
 set(QB_TESTDATA ${CMAKE_SOURCE_DIR}/tests/data)
 
+# GUI tests run under `wine explorer /desktop=...`, which always exits 0, so
+# their main (tests/e2e/gui_main.cpp) also writes the result to the file
+# named by QB_RESULT_FILE for scripts/wine-desktop to read.
+if(WIN32)
+  add_library(qb_gui_main STATIC ${CMAKE_SOURCE_DIR}/tests/e2e/gui_main.cpp)
+  target_link_libraries(qb_gui_main PUBLIC gtest)
+endif()
+
+# MAIN names the library holding main(); gtest_main unless given.
 function(_qb_gtest_exe name)
-  cmake_parse_arguments(Q "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(Q "" "MAIN" "SOURCES;LIBS" ${ARGN})
+  if(NOT Q_MAIN)
+    set(Q_MAIN gtest_main)
+  endif()
   add_executable(${name} ${Q_SOURCES})
-  target_link_libraries(${name} PRIVATE ${Q_LIBS} gtest gtest_main)
+  target_link_libraries(${name} PRIVATE ${Q_LIBS} gtest ${Q_MAIN})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE QB_TESTDATA="${QB_TESTDATA}")
 endfunction()
@@ -54,7 +66,8 @@ function(qb_gui_test name)
     return()
   endif()
   cmake_parse_arguments(Q "" "" "SOURCES;LIBS" ${ARGN})
-  _qb_gtest_exe(${name} SOURCES ${Q_SOURCES} ${Q_UNPARSED_ARGUMENTS} LIBS ${Q_LIBS})
+  _qb_gtest_exe(${name} SOURCES ${Q_SOURCES} ${Q_UNPARSED_ARGUMENTS} LIBS ${Q_LIBS}
+                MAIN qb_gui_main)
   target_compile_definitions(${name} PRIVATE QB_BINDIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${name}
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-desktop $<TARGET_FILE:${name}>)
