@@ -1,0 +1,255 @@
+// Launching the program, posting to it, waiting for it and its end.
+#include "tests/e2e/driver_internal.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+
+bool fail(App& app, const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  app.error = text;
+  return false;
+}
+
+int remainingMs(DWORD start, int timeoutMs) {
+  DWORD spent = GetTickCount() - start;
+  return spent >= (DWORD)timeoutMs ? 0 : timeoutMs - (int)spent;
+}
+
+std::string binFolder() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH)
+    return std::string();
+  std::string folder(path, n);
+  size_t slash = folder.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+std::string windowsPath(const std::string& unixPath) {
+  std::string out = "Z:";
+  for (char c : unixPath)
+    out += c == '/' ? '\\' : c;
+  return out;
+}
+
+bool isRunning(const App& app) {
+  return app.process != NULL && WaitForSingleObject(app.process, 0) == WAIT_TIMEOUT;
+}
+
+// Why a wait ended early: the process is gone, or it stopped answering.
+static bool failGoneOrHung(App& app, const char* what) {
+  if (app.process != NULL && !isRunning(app)) {
+    DWORD code = 0;
+    GetExitCodeProcess(app.process, &code);
+    app.exitCode = (int)code;
+    return fail(app, "%s: the program has ended (exit code %lu)", what, code);
+  }
+  return fail(app, "%s: no answer within the time limit", what);
+}
+
+bool roundTrip(App& app, int timeoutMs) {
+  DWORD_PTR ignored = 0;
+  if (app.window == NULL || !IsWindow(app.window))
+    return failGoneOrHung(app, "WM_NULL round trip (no main window)");
+  if (timeoutMs <= 0 ||
+      !SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, (UINT)timeoutMs, &ignored))
+    return failGoneOrHung(app, "WM_NULL round trip");
+  return true;
+}
+
+struct WindowSearch {
+  DWORD processId;      // 0 for any process
+  const char* className;
+  HWND found;
+};
+
+static BOOL CALLBACK matchTopLevel(HWND window, LPARAM lParam) {
+  WindowSearch* search = (WindowSearch*)lParam;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (search->processId != 0 && pid != search->processId)
+    return TRUE;
+  if (!IsWindowVisible(window))
+    return TRUE;
+  char name[64];
+  if (GetClassNameA(window, name, sizeof name) == 0 || lstrcmpiA(name, search->className) != 0)
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+static HWND findTopLevel(DWORD processId, const char* className) {
+  WindowSearch search = {processId, className, NULL};
+  EnumWindows(matchTopLevel, (LPARAM)&search);
+  return search.found;
+}
+
+bool launchApp(App& app, const std::string& exe, const std::string& arguments,
+               const std::string& windowClass, int timeoutMs) {
+  DWORD start = GetTickCount();
+  releaseApp(app);
+  app = App();
+  app.windowClass = windowClass;
+  // The program takes its whole command line tail as one path, so the tail
+  // goes in unquoted; only the program's own path is quoted.
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty())
+    commandLine += " " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL,
+                      &startup, &info))
+    return fail(app, "CreateProcessA(%s) failed with error %lu", exe.c_str(), GetLastError());
+  CloseHandle(info.hThread);
+  app.process = info.hProcess;
+  app.processId = info.dwProcessId;
+
+  while (app.window == NULL) {
+    if (!isRunning(app)) {
+      failGoneOrHung(app, "waiting for the main window");
+      return false;
+    }
+    app.window = findTopLevel(app.processId, windowClass.c_str());
+    if (app.window != NULL)
+      break;
+    if (remainingMs(start, timeoutMs) == 0) {
+      killApp(app);
+      return fail(app, "no visible window of class %s within %d ms", windowClass.c_str(),
+                  timeoutMs);
+    }
+    Sleep(20);
+  }
+  app.threadId = GetWindowThreadProcessId(app.window, NULL);
+  if (!roundTrip(app, remainingMs(start, timeoutMs)) ||
+      !attachProbe(app, remainingMs(start, timeoutMs)) ||
+      !waitIdle(app, remainingMs(start, timeoutMs))) {
+    std::string why = app.error;
+    killApp(app);
+    app.error = "launch: " + why;
+    return false;
+  }
+  return true;
+}
+
+// WM_PAINT comes after every posted message, so the marker is handled
+// before the repaint its command asked for. Wait until the window has no
+// update region left (BeginPaint empties it), then one round trip lets the
+// paint handler finish. A window that is invalidated again and again (an
+// animation) is given kPaintSettleMs and then taken as it is.
+static bool flushPaint(App& app, int timeoutMs) {
+  const int kPaintSettleMs = 2000;
+  DWORD start = GetTickCount();
+  while (GetUpdateRect(app.window, NULL, FALSE)) {
+    if (remainingMs(start, timeoutMs < kPaintSettleMs ? timeoutMs : kPaintSettleMs) == 0)
+      break;
+    Sleep(5);
+  }
+  return roundTrip(app, remainingMs(start, timeoutMs));
+}
+
+bool waitIdle(App& app, int timeoutMs) {
+  DWORD start = GetTickCount();
+  if (!roundTrip(app, timeoutMs))
+    return false;
+  if (app.probeBase == 0) {
+    // Without the marker: the first round trip let the program take the
+    // posted message off its queue; the pause lets it start on it; the
+    // second round trip is answered only once it is back in a message loop.
+    Sleep(100);
+    if (!roundTrip(app, remainingMs(start, timeoutMs)))
+      return false;
+    return flushPaint(app, remainingMs(start, timeoutMs));
+  }
+  static const UINT marker = RegisterWindowMessageA(QB_PROBE_MARKER_NAME);
+  uint32_t number = ++app.markerSent;
+  DWORD lastPost = 0;
+  for (;;) {
+    // A marker can be lost behind a closing modal dialog (see driver.h), so
+    // it is posted again each second until one arrives; they all carry the
+    // same number.
+    if (lastPost == 0 || GetTickCount() - lastPost >= 1000) {
+      if (!PostMessageA(app.window, marker, number, 0))
+        return failGoneOrHung(app, "posting the idle marker");
+      lastPost = GetTickCount();
+    }
+    int32_t seen = 0;
+    if (!readMarkerSeen(app, &seen))
+      return false;
+    if ((int32_t)(seen - (int32_t)number) >= 0)
+      break;
+    if (remainingMs(start, timeoutMs) == 0)
+      return failGoneOrHung(app, "waiting for the program to become idle");
+    Sleep(5);
+  }
+  return flushPaint(app, remainingMs(start, timeoutMs));
+}
+
+bool postMessageIdle(App& app, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs) {
+  if (app.window == NULL || !PostMessageA(app.window, message, wParam, lParam))
+    return failGoneOrHung(app, "PostMessage");
+  return waitIdle(app, timeoutMs);
+}
+
+bool postCommand(App& app, int command, int timeoutMs) {
+  return postMessageIdle(app, WM_COMMAND, MAKEWPARAM(command, 0), 0, timeoutMs);
+}
+
+static bool isExtendedKey(int virtualKey) {
+  switch (virtualKey) {
+    case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+    case VK_INSERT: case VK_DELETE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool postKey(App& app, int virtualKey, int timeoutMs) {
+  // lParam as the keyboard gives it: repeat count 1, scan code in bits
+  // 16-23, extended key in bit 24; key-up adds the previous-state (30) and
+  // transition (31) bits.
+  UINT scan = MapVirtualKeyA((UINT)virtualKey, MAPVK_VK_TO_VSC) & 0xFF;
+  LPARAM down = 1 | (scan << 16) | (isExtendedKey(virtualKey) ? 1u << 24 : 0);
+  LPARAM up = down | (1u << 30) | (1u << 31);
+  if (app.window == NULL || !PostMessageA(app.window, WM_KEYDOWN, virtualKey, down) ||
+      !PostMessageA(app.window, WM_KEYUP, virtualKey, up))
+    return failGoneOrHung(app, "posting a key");
+  return waitIdle(app, timeoutMs);
+}
+
+bool waitExit(App& app, int timeoutMs) {
+  if (app.process == NULL)
+    return fail(app, "waitExit: no process");
+  if (WaitForSingleObject(app.process, (DWORD)timeoutMs) != WAIT_OBJECT_0) {
+    killApp(app);
+    return fail(app, "the program did not end within %d ms and was killed", timeoutMs);
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(app.process, &code);
+  app.exitCode = (int)code;
+  return true;
+}
+
+void killApp(App& app) {
+  if (!isRunning(app))
+    return;
+  TerminateProcess(app.process, 0xDEAD);
+  WaitForSingleObject(app.process, 5000);
+}
+
+void releaseApp(App& app) {
+  killApp(app);
+  if (app.process != NULL)
+    CloseHandle(app.process);
+  app.process = NULL;
+  app.window = NULL;
+  app.probeBase = 0;
+}

@@ -1,0 +1,143 @@
+// Modal dialogs and message boxes of the program under test.
+//
+// Both are top-level windows of the dialog class "#32770" owned by the
+// program's process. Texts are read with WM_GETTEXT (the system copies the
+// text across processes for that message), so an edit reads as it is now,
+// not as it was created.
+#include "tests/e2e/driver_internal.h"
+
+struct DialogSearch {
+  DWORD processId;
+  HWND found;         // the first enabled one in z-order (the innermost modal)
+  HWND anyVisible;    // fallback when all are disabled
+};
+
+static BOOL CALLBACK matchDialog(HWND window, LPARAM lParam) {
+  DialogSearch* search = (DialogSearch*)lParam;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->processId || !IsWindowVisible(window))
+    return TRUE;
+  char name[16];
+  if (GetClassNameA(window, name, sizeof name) == 0 || lstrcmpA(name, "#32770") != 0)
+    return TRUE;
+  if (search->anyVisible == NULL)
+    search->anyVisible = window;
+  if (IsWindowEnabled(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND findDialog(const App& app) {
+  if (app.processId == 0)
+    return NULL;
+  DialogSearch search = {app.processId, NULL, NULL};
+  EnumWindows(matchDialog, (LPARAM)&search);
+  return search.found != NULL ? search.found : search.anyVisible;
+}
+
+HWND waitDialog(App& app, int timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND dialog = findDialog(app);
+    if (dialog != NULL)
+      return dialog;
+    if (!isRunning(app)) {
+      fail(app, "waiting for a dialog: the program has ended");
+      return NULL;
+    }
+    if (remainingMs(start, timeoutMs) == 0) {
+      fail(app, "no dialog or message box within %d ms", timeoutMs);
+      return NULL;
+    }
+    Sleep(20);
+  }
+}
+
+std::string windowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (window == NULL ||
+      !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length))
+    return std::string();
+  std::vector<char> text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_NORMAL,
+                           5000, &copied))
+    return std::string();
+  return std::string(text.data(), copied < text.size() ? copied : text.size() - 1);
+}
+
+std::string dialogItemText(HWND dialog, int itemId) {
+  HWND item = GetDlgItem(dialog, itemId);
+  return item != NULL ? windowText(item) : std::string();
+}
+
+struct StaticTexts {
+  std::string joined;
+};
+
+static BOOL CALLBACK collectStatic(HWND child, LPARAM lParam) {
+  StaticTexts* texts = (StaticTexts*)lParam;
+  char name[16];
+  if (GetClassNameA(child, name, sizeof name) == 0 || lstrcmpiA(name, "Static") != 0)
+    return TRUE;
+  std::string text = windowText(child);
+  if (text.empty())
+    return TRUE;
+  if (!texts->joined.empty())
+    texts->joined += "\n";
+  texts->joined += text;
+  return TRUE;
+}
+
+std::string messageBoxText(HWND box) {
+  StaticTexts texts;
+  if (box != NULL)
+    EnumChildWindows(box, collectStatic, (LPARAM)&texts);
+  return texts.joined;
+}
+
+bool setDialogItemText(App& app, HWND dialog, int itemId, const std::string& text) {
+  HWND item = GetDlgItem(dialog, itemId);
+  if (item == NULL)
+    return fail(app, "the dialog has no item %d", itemId);
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(item, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_NORMAL, 5000,
+                           &result) ||
+      !result)
+    return fail(app, "setting the text of item %d failed", itemId);
+  return true;
+}
+
+bool pressDialogButton(App& app, HWND dialog, int buttonId, int timeoutMs) {
+  DWORD start = GetTickCount();
+  HWND button = GetDlgItem(dialog, buttonId);
+  if (button == NULL)
+    return fail(app, "the dialog has no button %d", buttonId);
+  if (!IsWindowEnabled(button))
+    return fail(app, "button %d is disabled", buttonId);
+  // Posted, not sent: the dialog's own loop then takes the click off its
+  // queue and ends, instead of ending inside a sent message and dropping
+  // whatever it fetches next.
+  if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button))
+    return fail(app, "posting the click on button %d failed", buttonId);
+  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    if (!isRunning(app))
+      return true;  // the answer ended the program; the caller checks the exit code
+    if (remainingMs(start, timeoutMs) == 0)
+      return fail(app, "the dialog was still shown %d ms after button %d", timeoutMs, buttonId);
+    Sleep(10);
+  }
+  // The answer may end the program (Yes to closing); there is no window to
+  // synchronise with then.
+  for (int i = 0; i < 10 && isRunning(app) && IsWindow(app.window); ++i)
+    Sleep(10);
+  if (!isRunning(app) || !IsWindow(app.window))
+    return true;
+  // A short settle, then one full idle wait: the first message posted to
+  // the owner right after a modal dialog closes can be swallowed by Wine.
+  Sleep(50);
+  return waitIdle(app, remainingMs(start, timeoutMs) + kIdleTimeoutMs);
+}

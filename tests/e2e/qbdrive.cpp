@@ -1,0 +1,126 @@
+// qbdrive.exe: the driver for scripts, run on the same Wine desktop as the
+// program it drives.
+//
+//   qbdrive wait CLASS SECONDS   exit 0 once a visible window of that class
+//                                exists and answers messages, 1 on time-out
+//   qbdrive close CLASS [SECONDS]
+//                                WM_CLOSE to that window, Yes to the
+//                                confirmation box, exit 0 once the program
+//                                has ended, 1 otherwise (killed on time-out)
+//
+// Started through `wine explorer /desktop=...`, whose own exit code is
+// always 0, it also writes its exit code to QB_RESULT_FILE when that is set.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "tests/e2e/driver.h"
+
+namespace {
+
+int finish(int code) {
+  const char* path = getenv("QB_RESULT_FILE");
+  if (path != NULL && *path != '\0') {
+    FILE* file = fopen(path, "w");
+    if (file != NULL) {
+      fprintf(file, "%d\n", code);
+      fclose(file);
+    }
+  }
+  return code;
+}
+
+int usage() {
+  fprintf(stderr, "usage: qbdrive wait CLASS SECONDS | qbdrive close CLASS [SECONDS]\n");
+  return finish(2);
+}
+
+// A visible top-level window of the class in any process, or NULL.
+HWND findVisible(const char* className) {
+  HWND window = NULL;
+  while ((window = FindWindowExA(NULL, window, className, NULL)) != NULL) {
+    if (IsWindowVisible(window))
+      return window;
+  }
+  return NULL;
+}
+
+// Fills an App for a program the driver did not start, so the library's
+// dialog and exit procedures work on it.
+bool adopt(App& app, HWND window) {
+  app.window = window;
+  app.threadId = GetWindowThreadProcessId(window, &app.processId);
+  app.process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE |
+                                PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                PROCESS_CREATE_THREAD,
+                            FALSE, app.processId);
+  return app.process != NULL;
+}
+
+int waitCommand(const char* className, int seconds) {
+  DWORD start = GetTickCount();
+  DWORD limit = (DWORD)seconds * 1000;
+  for (;;) {
+    HWND window = findVisible(className);
+    DWORD_PTR ignored = 0;
+    if (window != NULL &&
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored))
+      return finish(0);
+    if (GetTickCount() - start >= limit) {
+      fprintf(stderr, "qbdrive: no answering window of class %s within %d s\n", className,
+              seconds);
+      return finish(1);
+    }
+    Sleep(50);
+  }
+}
+
+int closeCommand(const char* className, int seconds) {
+  HWND window = findVisible(className);
+  if (window == NULL) {
+    fprintf(stderr, "qbdrive: no window of class %s\n", className);
+    return finish(1);
+  }
+  App app;
+  AppGuard guard(app);
+  if (!adopt(app, window)) {
+    fprintf(stderr, "qbdrive: cannot open the process of the window\n");
+    return finish(1);
+  }
+  int timeoutMs = seconds * 1000;
+  if (!PostMessageA(window, WM_CLOSE, 0, 0)) {
+    fprintf(stderr, "qbdrive: posting WM_CLOSE failed\n");
+    return finish(1);
+  }
+  HWND box = waitDialog(app, timeoutMs);
+  if (box == NULL && isRunning(app)) {
+    fprintf(stderr, "qbdrive: %s\n", app.error.c_str());
+    return finish(1);
+  }
+  if (box != NULL && !pressDialogButton(app, box, IDYES, timeoutMs)) {
+    fprintf(stderr, "qbdrive: %s\n", app.error.c_str());
+    return finish(1);
+  }
+  if (!waitExit(app, timeoutMs)) {
+    fprintf(stderr, "qbdrive: %s\n", app.error.c_str());
+    return finish(1);
+  }
+  return finish(0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3)
+    return usage();
+  int seconds = argc > 3 ? atoi(argv[3]) : 15;
+  if (seconds <= 0)
+    return usage();
+  if (strcmp(argv[1], "wait") == 0 && argc == 4)
+    return waitCommand(argv[2], seconds);
+  if (strcmp(argv[1], "close") == 0 && argc <= 4)
+    return closeCommand(argv[2], seconds);
+  return usage();
+}
