@@ -341,12 +341,6 @@ TEST(ImageAt, OutOfRangeGivesTheSharedZeroRecord) {
   }
 }
 
-TEST(ImageAt, InRangeGivesTheRecord) {
-  Walk w = walk(everyBlock());
-  EXPECT_EQ(&imageAt(w.images, 0), &w.images[0]);
-  EXPECT_EQ(&imageAt(w.images, 1), &w.images[1]);
-}
-
 // ---- readLocalTable
 
 TEST(ReadLocalTable, NoLocalTableGivesZero) {
