@@ -15,3 +15,24 @@ int drawPicture(Picture* picture, HDC dc) {
   return StretchBlt(dc, x, y, picture->displayWidth, picture->displayHeight, picture->surfaceDC, 0,
                     0, picture->imageWidth, picture->imageHeight, SRCCOPY);
 }
+
+void paintUncovered(Picture* picture, HDC dc, const RECT& client) {
+  // The background is not erased while a picture is shown, so the copy
+  // must cover the client area. A window cannot be narrower than its
+  // caption buttons, and a picture that failed to decode covers nothing:
+  // whatever the picture leaves uncovered gets the gray of the class brush
+  // instead of whatever was on the screen before.
+  int width = picture->surfaceDC ? static_cast<int>(picture->displayWidth) : 0;
+  int height = picture->surfaceDC ? static_cast<int>(picture->displayHeight) : 0;
+  int right = width - *picture->horizontalPosRef;
+  int bottom = height - *picture->verticalPosRef;
+  HBRUSH gray = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  if (right < client.right) {
+    RECT strip = {right > 0 ? right : 0, 0, client.right, client.bottom};
+    FillRect(dc, &strip, gray);
+  }
+  if (bottom < client.bottom) {
+    RECT strip = {0, bottom > 0 ? bottom : 0, client.right, client.bottom};
+    FillRect(dc, &strip, gray);
+  }
+}

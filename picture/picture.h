@@ -97,6 +97,8 @@ INT_PTR CALLBACK zoomDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 // --- paint_win.cpp -----------------------------------------------------------
 
 int drawPicture(Picture* picture, HDC dc);
+// Fills the part of the client area the picture does not cover.
+void paintUncovered(Picture* picture, HDC dc, const RECT& client);
 
 // --- open_win.cpp ------------------------------------------------------------
 

@@ -69,21 +69,37 @@ void computeMaxTrackSize(int width, int height, int extraHeight) {
   app.maxTrackHeight = size.height;
 }
 
+namespace {
+
+// Measures the window's height beyond its client area after a move.
+int measureExtraHeight(HWND window) {
+  // Have the frame, and with it the menu bar's line count, worked out for
+  // the new width now rather than at the next paint.
+  SetWindowPos(window, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  RECT outer, client;
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  return (outer.bottom - outer.top) - (client.bottom - client.top);
+}
+
+}  // namespace
+
 void fitWindow(HWND window, int width, int height) {
   app.fittedFrameExtraHeight = app.frameExtraHeight;
   computeMaxTrackSize(width, height, app.frameExtraHeight);
   // The system holds the size to the maximum track size, which the window
   // reports for WM_GETMINMAXINFO while a picture is shown.
   MoveWindow(window, 10, 10, width + app.frameExtraWidth, height + app.frameExtraHeight, TRUE);
-  RECT outer, client;
-  GetWindowRect(window, &outer);
-  GetClientRect(window, &client);
-  int extraHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
-  if (extraHeight != app.frameExtraHeight) {
-    // The menu bar wrapped in a narrow window: fit again with its real height.
+  // In a narrow window the menu bar wraps onto more lines. A window too low
+  // for the wrapped menu has a client height of 0 and so shows less than
+  // the menu's real height: fit again until the measure holds still.
+  int extraHeight = measureExtraHeight(window);
+  for (int pass = 0; pass < 3 && extraHeight != app.fittedFrameExtraHeight; ++pass) {
     computeMaxTrackSize(width, height, extraHeight);
     app.fittedFrameExtraHeight = extraHeight;
     MoveWindow(window, 10, 10, width + app.frameExtraWidth, height + extraHeight, TRUE);
+    extraHeight = measureExtraHeight(window);
   }
 }
 

@@ -33,7 +33,7 @@ int dispatchCommand(HWND window, int command) {
     case IDM_ZOOM: zoomCommand(window, app.currentPicture); break;
     case IDM_NEXT_PICTURE: afterStep(window, stepNext(window)); break;
     case IDM_PREVIOUS_PICTURE: afterStep(window, stepPrevious(window)); break;
-    case IDM_HELP_CONTENTS: htmlHelp(window, helpContents, hhDisplayToc, 0); break;
+    case IDM_HELP_CONTENTS: htmlHelp(window, helpFilePath(helpContents).c_str(), hhDisplayToc, 0); break;
     case IDM_ABOUT: DialogBoxParamA(app.instance, "ABPROGDLG", window, aboutDialogProc, 0); break;
     case IDM_WEB_PAGE: openSupportPage(window); break;
     default: break;

@@ -5,6 +5,7 @@
 // trying again: help then shows nothing and message pre-translation lets
 // every message through.
 #include <cstring>
+#include <string>
 
 #include "shell/shell.h"
 
@@ -75,4 +76,15 @@ HWND htmlHelp(HWND owner, const char* file, UINT command, DWORD_PTR data) {
     }
   }
   return binding.entry(owner, file, command, data);
+}
+
+std::string helpFilePath(const char* fileAndTopic) {
+  // The help file lies beside the program. HTML Help looks for a bare name
+  // in the current folder, which is the program's own only when it was
+  // started from there.
+  char module[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return fileAndTopic;
+  std::string path(module, length);
+  return path.substr(0, path.rfind('\\') + 1) + fileAndTopic;
 }

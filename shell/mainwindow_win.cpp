@@ -24,7 +24,7 @@ BOOL onCreate(HWND window) {
   clearWorkFolder();
   DragAcceptFiles(window, TRUE);
   // The help window is opened and closed at once, which binds the control.
-  htmlHelp(window, helpStartTopic, hhDisplayToc, 0);
+  htmlHelp(window, helpFilePath(helpStartTopic).c_str(), hhDisplayToc, 0);
   htmlHelp(nullptr, nullptr, hhCloseAll, 0);
   if (app.hasCommandLinePath == 1 && loadByPath(app.commandLinePath, window) == 1) {
     scanFolder(app.commandLinePath);
@@ -43,6 +43,9 @@ void onPaint(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   drawPicture(app.currentPicture, dc);
+  RECT client;
+  GetClientRect(window, &client);
+  paintUncovered(app.currentPicture, dc, client);
   EndPaint(window, &paint);
 }
 
@@ -52,7 +55,7 @@ void onClose(HWND window) {
     return;
   }
   if (confirmClose(window) != 1) return;
-  if (htmlHelp(window, helpFile, hhGetWinHandle, reinterpret_cast<DWORD_PTR>(helpWindowType)))
+  if (htmlHelp(window, helpFilePath(helpFile).c_str(), hhGetWinHandle, reinterpret_cast<DWORD_PTR>(helpWindowType)))
     htmlHelp(nullptr, nullptr, hhCloseAll, 0);
 }
 

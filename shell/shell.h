@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The program's own strings, in one place.
 #define QB_CLASS_NAME "quobixlens"
 #define QB_INITIAL_TITLE "クオビクス・画像回転"
@@ -37,6 +39,10 @@ HWND htmlHelp(HWND owner, const char* file, UINT command, DWORD_PTR data);
 // need not touch the real registration.
 int readControlPath(char* path);
 int readControlPathFrom(HKEY root, const char* subkey, char* path);
+
+// The help file beside the program, with its topic: fileAndTopic is the
+// file name as the help calls give it ("quoblens.chm::/...").
+std::string helpFilePath(const char* fileAndTopic);
 
 // Drops the binding (tests only): failed 1 makes every call answer 0.
 void forgetHelpBinding(int failed);
