@@ -1,0 +1,282 @@
+// The shell end to end: opening through the dialog, stepping through a
+// folder with the keys and the menu, the wrap-around questions, the about
+// box and help, on the real program under Wine.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "tests/e2e/driver.h"
+
+namespace {
+
+std::string dataPath(const std::string& relative) {
+  return windowsPath(std::string(QB_TESTDATA) + "/" + relative);
+}
+
+// A scratch folder of pictures copied from the test data.
+class PictureFolder {
+ public:
+  PictureFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int serial = 0;
+    do {
+      path_ = std::string(temp) + "qbshell-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(++serial);
+    } while (!CreateDirectoryA(path_.c_str(), nullptr));
+  }
+  ~PictureFolder() {
+    for (const std::string& name : names_) DeleteFileA(file(name).c_str());
+    RemoveDirectoryA(path_.c_str());
+  }
+  std::string file(const std::string& name) const { return path_ + "\\" + name; }
+  void copy(const std::string& data, const std::string& name) {
+    ASSERT_TRUE(CopyFileA(dataPath(data).c_str(), file(name).c_str(), FALSE)) << name;
+    names_.push_back(name);
+  }
+  void write(const std::string& name, const std::string& bytes) {
+    HANDLE handle = CreateFileA(file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+    DWORD written = 0;
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(handle);
+    names_.push_back(name);
+  }
+
+ private:
+  std::string path_;
+  std::vector<std::string> names_;
+};
+
+bool launchViewer(App& app, const std::string& picture) {
+  return launchApp(app, binFolder() + "quobixlens.exe", picture, "quobixlens");
+}
+
+// Five pictures whose natural order differs from their byte order and case.
+void fillFolder(PictureFolder& folder) {
+  folder.copy("pictures/painting_tiny_21x32.png", "Pic1.png");
+  folder.copy("pictures/photo_progressive_100x75.jpg", "pic2.JPG");
+  folder.copy("pictures/gif87a_4x4_no_extensions.gif", "pic9.gif");
+  folder.copy("pictures/bmpsuite_24bit_127x64.bmp", "PIC10.bmp");
+  folder.copy("pictures/painting_tiny_21x32.png", "pic20.png");
+}
+
+// Answers the wrap-around question, checking its text.
+void answerQuestion(App& app, const std::string& text, int answer) {
+  HWND box = waitDialog(app);
+  ASSERT_NE(nullptr, box) << app.error;
+  EXPECT_EQ("Caution!", windowText(box));
+  EXPECT_EQ(text, messageBoxText(box));
+  ASSERT_TRUE(pressDialogButton(app, box, answer)) << app.error;
+}
+
+const char lastQuestion[] = "フォルダ内の最後の画像です。\n最初の画像に戻りますか";
+const char firstQuestion[] = "フォルダ内の最初の画像です。\n最後の画像に戻りますか";
+
+TEST(Stepping, SpaceAndBackSpaceFollowTheNaturalOrderAndAskAtTheEnds) {
+  PictureFolder folder;
+  fillFolder(folder);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, folder.file("pic2.JPG"))) << app.error;
+  EXPECT_EQ("pic2.JPG", windowTitle(app));
+  const char* const order[] = {"pic9.gif", "PIC10.bmp", "pic20.png"};
+  for (const char* name : order) {
+    ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+    EXPECT_EQ(name, windowTitle(app));
+  }
+  ASSERT_TRUE(PostMessageA(app.window, WM_KEYDOWN, VK_SPACE, 0x00390001));
+  answerQuestion(app, lastQuestion, IDNO);
+  EXPECT_EQ("pic20.png", windowTitle(app));
+  ASSERT_TRUE(PostMessageA(app.window, WM_KEYDOWN, VK_SPACE, 0x00390001));
+  answerQuestion(app, lastQuestion, IDYES);
+  EXPECT_EQ("Pic1.png", windowTitle(app));
+  // The window follows the picture shown (a window cannot be narrower than
+  // its caption, so only the height is the picture's here).
+  RECT client;
+  ASSERT_TRUE(clientRect(app, &client)) << app.error;
+  EXPECT_EQ(32, client.bottom - client.top);
+  ScrollReading vertical;
+  ASSERT_TRUE(readScroll(app, SB_VERT, &vertical)) << app.error;
+  EXPECT_FALSE(vertical.shown);
+  ASSERT_TRUE(PostMessageA(app.window, WM_KEYDOWN, VK_BACK, 0x000E0001));
+  answerQuestion(app, firstQuestion, IDYES);
+  EXPECT_EQ("pic20.png", windowTitle(app));
+  ASSERT_TRUE(postKey(app, VK_BACK)) << app.error;
+  EXPECT_EQ("PIC10.bmp", windowTitle(app));
+}
+
+TEST(Stepping, MenuItemsActAsTheKeys) {
+  PictureFolder folder;
+  fillFolder(folder);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, folder.file("pic9.gif"))) << app.error;
+  UINT state = 0;
+  ASSERT_TRUE(readMenuState(app, IDM_NEXT_PICTURE, &state)) << app.error;
+  EXPECT_EQ(0u, state & MF_GRAYED);
+  ASSERT_TRUE(postCommand(app, IDM_NEXT_PICTURE)) << app.error;
+  EXPECT_EQ("PIC10.bmp", windowTitle(app));
+  ASSERT_TRUE(postCommand(app, IDM_PREVIOUS_PICTURE)) << app.error;
+  ASSERT_TRUE(postCommand(app, IDM_PREVIOUS_PICTURE)) << app.error;
+  EXPECT_EQ("pic2.JPG", windowTitle(app));
+  ASSERT_TRUE(postCommand(app, IDM_PREVIOUS_PICTURE)) << app.error;
+  ASSERT_TRUE(PostMessageA(app.window, WM_COMMAND, IDM_PREVIOUS_PICTURE, 0));
+  answerQuestion(app, firstQuestion, IDNO);
+  EXPECT_EQ("Pic1.png", windowTitle(app));
+}
+
+TEST(Stepping, OnePictureLeavesSteppingOffAndTheItemsGrayed) {
+  PictureFolder folder;
+  folder.copy("pictures/painting_tiny_21x32.png", "alone.png");
+  folder.write("notes.txt", "not a picture");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, folder.file("alone.png"))) << app.error;
+  ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+  ASSERT_TRUE(postKey(app, VK_BACK)) << app.error;
+  EXPECT_EQ(nullptr, findDialog(app));
+  EXPECT_EQ("alone.png", windowTitle(app));
+  for (int command : {IDM_NEXT_PICTURE, IDM_PREVIOUS_PICTURE}) {
+    UINT state = 0;
+    ASSERT_TRUE(readMenuState(app, command, &state)) << app.error;
+    EXPECT_NE(0u, state & MF_GRAYED) << command;
+  }
+}
+
+TEST(Stepping, UndecodableFileShowsAnEmptyWindowNamedAfterItAndSteppingGoesOn) {
+  PictureFolder folder;
+  folder.copy("pictures/painting_tiny_21x32.png", "a1.png");
+  folder.write("a2.jpg", "no JPEG in here");
+  folder.copy("pictures/photo_progressive_100x75.jpg", "a3.jpg");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, folder.file("a1.png"))) << app.error;
+  ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+  EXPECT_EQ("a2.jpg", windowTitle(app));
+  RECT client;
+  ASSERT_TRUE(clientRect(app, &client)) << app.error;
+  EXPECT_EQ(0, client.bottom - client.top);  // a picture of size 0: frame and menu only
+  ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+  EXPECT_EQ("a3.jpg", windowTitle(app));
+  ASSERT_TRUE(clientRect(app, &client)) << app.error;
+  EXPECT_EQ(75, client.bottom - client.top);
+}
+
+TEST(OpenDialog, ChosenFileIsShownAndNamedInTheTitle) {
+  PictureFolder folder;
+  fillFolder(folder);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, "")) << app.error;
+  EXPECT_EQ("クオビクス・画像回転", windowTitle(app));
+  ASSERT_TRUE(PostMessageA(app.window, WM_COMMAND, IDM_OPEN, 0));
+  HWND dialog = waitDialog(app);
+  ASSERT_NE(nullptr, dialog) << app.error;
+  EXPECT_EQ("開けるファイルを指定", windowText(dialog));
+  // The file name box of the dialog (a combo box on current systems, an
+  // edit on older ones) takes the full path.
+  HWND nameBox = GetDlgItem(dialog, 0x47C);
+  int nameId = nameBox ? 0x47C : 0x480;
+  ASSERT_TRUE(setDialogItemText(app, dialog, nameId, folder.file("PIC10.bmp"))) << app.error;
+  ASSERT_TRUE(pressDialogButton(app, dialog, IDOK)) << app.error;
+  EXPECT_EQ("PIC10.bmp", windowTitle(app));
+  RECT client;
+  ASSERT_TRUE(clientRect(app, &client)) << app.error;
+  EXPECT_EQ(127, client.right - client.left);
+  EXPECT_EQ(64, client.bottom - client.top);
+  // The folder was scanned: stepping goes on in it.
+  ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+  EXPECT_EQ("pic20.png", windowTitle(app));
+}
+
+TEST(OpenDialog, CancelChangesNothing) {
+  PictureFolder folder;
+  fillFolder(folder);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, folder.file("pic2.JPG"))) << app.error;
+  ASSERT_TRUE(PostMessageA(app.window, WM_COMMAND, IDM_OPEN, 0));
+  HWND dialog = waitDialog(app);
+  ASSERT_NE(nullptr, dialog) << app.error;
+  ASSERT_TRUE(pressDialogButton(app, dialog, IDCANCEL)) << app.error;
+  EXPECT_EQ("pic2.JPG", windowTitle(app));
+  RECT client;
+  ASSERT_TRUE(clientRect(app, &client)) << app.error;
+  EXPECT_EQ(75, client.bottom - client.top);
+}
+
+TEST(AboutBox, ShowsTheTextAndClosesWithOkAndWithEscape) {
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, "")) << app.error;
+  for (int way = 0; way < 2; ++way) {
+    ASSERT_TRUE(PostMessageA(app.window, WM_COMMAND, IDM_ABOUT, 0));
+    HWND about = waitDialog(app);
+    ASSERT_NE(nullptr, about) << app.error;
+    EXPECT_EQ("About this program", windowText(about));
+    std::string text = dialogItemText(about, IDC_ABOUT_TEXT);
+    EXPECT_EQ(0u, text.find("クオビクス Version1.51\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("quobixlens")) << text;
+    if (way == 0) {
+      ASSERT_TRUE(pressDialogButton(app, about, IDOK)) << app.error;
+    } else {
+      // Escape, as the dialog manager turns the key into Cancel.
+      HWND ok = GetDlgItem(about, IDOK);
+      PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      PostMessageA(ok, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+      for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(50);
+      EXPECT_FALSE(IsWindow(about));
+      ASSERT_TRUE(waitIdle(app)) << app.error;
+    }
+  }
+  EXPECT_TRUE(isRunning(app));
+}
+
+// Top-level visible windows of the program other than its main window.
+struct WindowSearch {
+  DWORD processId;
+  HWND main;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOtherWindow(HWND window, LPARAM data) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && window != search->main && IsWindowVisible(window))
+    search->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> otherWindows(const App& app) {
+  WindowSearch search = {app.processId, app.window, {}};
+  EnumWindows(collectOtherWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST(Help, ContentsCommandOpensAHelpWindow) {
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, "")) << app.error;
+  EXPECT_TRUE(otherWindows(app).empty());  // opened and closed at once at start-up
+  ASSERT_TRUE(postCommand(app, IDM_HELP_CONTENTS)) << app.error;
+  std::vector<HWND> windows;
+  for (int i = 0; i < 100 && windows.empty(); ++i) {
+    Sleep(50);
+    windows = otherWindows(app);
+  }
+  ASSERT_FALSE(windows.empty());
+  // The program still answers and closes normally with help open.
+  ASSERT_TRUE(PostMessageA(app.window, WM_CLOSE, 0, 0));
+  HWND box = waitDialog(app);
+  ASSERT_NE(nullptr, box) << app.error;
+  ASSERT_TRUE(pressDialogButton(app, box, IDYES)) << app.error;
+  ASSERT_TRUE(waitExit(app)) << app.error;
+  EXPECT_EQ(0, app.exitCode);
+}
+
+}  // namespace
