@@ -81,7 +81,9 @@ TEST(EncodeGif, SplitsDataInto255ByteSubBlocks) {
     pos += 1 + n;
     ASSERT_LT(pos, gif.size());
     ++blocks;
-    if (gif[pos] != 0) EXPECT_EQ(255u, n);
+    if (gif[pos] != 0) {
+      EXPECT_EQ(255u, n);
+    }
   }
   EXPECT_GT(blocks, 50u);
   EXPECT_EQ(pos + 2, gif.size());

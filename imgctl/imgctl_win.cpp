@@ -1,0 +1,317 @@
+// imgctl.dll: the Win32 side of the conversion library. The pure core does
+// the decoding, colour reduction and GIF encoding; this file owns the
+// handle table, the shared palette memory, the files and GDI+.
+//
+// Handles: a table of kSlots slots, each holding an image and a generation
+// count that grows with every open into the slot. A handle packs the
+// generation above the slot number (slot + 1 in the low byte, so a handle is
+// never 0); a released or reused slot no longer matches an old handle. A
+// call looks its image up under the table lock and keeps a reference while
+// it works, so a release from another thread frees the image only after the
+// call is done.
+//
+// Palette memory: one per process, guarded by its own lock. A GIF write
+// takes a copy, converts without the lock, and then records the palette it
+// used (see imgctl/convert.h for why frames of a rotation share a table).
+#define IMGCTL_BUILDING_DLL
+#include "imgctl/imgctl.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "imgctl/bmp_reader.h"
+#include "imgctl/convert.h"
+
+namespace {
+
+constexpr uint32_t kSlots = 64;
+// The largest file open reads: a 24-bit BMP of kMaxPixels pixels with every
+// row padded, plus headers and a colour table, is below this.
+constexpr uint64_t kMaxFileBytes = 3 * imgctl::kMaxPixels + 4 * 65536 + (1u << 20);
+
+struct Image {
+  imgctl::Pixmap picture;
+  imgctl::BmpInfo info;
+  std::string sourcePath;
+};
+
+struct Slot {
+  uint32_t generation = 0;
+  std::shared_ptr<Image> image;
+};
+
+CRITICAL_SECTION tableLock;
+CRITICAL_SECTION memoryLock;
+CRITICAL_SECTION gdiplusLock;
+Slot slots[kSlots];
+imgctl::PaletteMemory paletteMemory;
+
+class Lock {
+ public:
+  explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+  ~Lock() { LeaveCriticalSection(&section_); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+ private:
+  CRITICAL_SECTION& section_;
+};
+
+std::shared_ptr<Image> lookUp(ImgctlHandle handle) {
+  const uint32_t slot = (handle & 0xFF) - 1;
+  if (handle == 0 || slot >= kSlots) return nullptr;
+  Lock lock(tableLock);
+  if (!slots[slot].image || slots[slot].generation != (handle >> 8)) return nullptr;
+  return slots[slot].image;
+}
+
+bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = false;
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && uint64_t(size.QuadPart) <= kMaxFileBytes) {
+    try {
+      bytes.resize(size_t(size.QuadPart));
+      DWORD got = 0;
+      ok = ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr) && got == bytes.size();
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+// The folder part of a multibyte path, separator included ("" for a bare
+// file name). Walks by characters: in code page 932 the second byte of a
+// character can be 0x5C, which is not a separator.
+std::string folderOf(const char* path) {
+  const char* cut = path;
+  for (const char* p = path; *p; p = CharNextA(p))
+    if (*p == '\\' || *p == '/' || *p == ':') cut = p + 1;
+  return std::string(path, cut);
+}
+
+// Creates an empty temporary file in the target's folder and returns its
+// name, or "" when the folder cannot take one.
+std::string makeTempBeside(const char* target) {
+  std::string folder = folderOf(target);
+  if (folder.empty()) folder = ".";
+  char temp[MAX_PATH];
+  if (GetTempFileNameA(folder.c_str(), "qbi", 0, temp) == 0) return std::string();
+  return temp;
+}
+
+bool replaceTarget(const std::string& temp, const char* target) {
+  if (MoveFileExA(temp.c_str(), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  DeleteFileA(temp.c_str());
+  return false;
+}
+
+bool writeBytesReplacing(const char* target, const std::vector<uint8_t>& bytes) {
+  const std::string temp = makeTempBeside(target);
+  if (temp.empty()) return false;
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE;
+  if (ok) {
+    DWORD wrote = 0;
+    ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
+    ok = CloseHandle(file) && ok;
+  }
+  if (!ok) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  return replaceTarget(temp, target);
+}
+
+bool encoderFor(const wchar_t* mimeType, CLSID& clsid) {
+  UINT count = 0, size = 0;
+  if (Gdiplus::DllExports::GdipGetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
+  std::vector<uint8_t> buffer(size);
+  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::DllExports::GdipGetImageEncoders(count, size, encoders) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (std::wcscmp(encoders[i].MimeType, mimeType) == 0) {
+      clsid = encoders[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Writes the image through a GDI+ encoder; quality < 0 means none given.
+bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mimeType, int quality) {
+  ULONG_PTR token = 0;
+  {
+    Lock lock(gdiplusLock);
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  }
+  bool ok = false;
+  std::string temp;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  CLSID clsid;
+  wchar_t wideTemp[MAX_PATH];
+  do {
+    if (!encoderFor(mimeType, clsid)) break;
+    temp = makeTempBeside(target);
+    if (temp.empty()) break;
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, temp.c_str(), -1, wideTemp, MAX_PATH) == 0) break;
+    // The pixels are 0x00RRGGBB words: in memory B, G, R, unused, which is
+    // GDI+'s 32 bpp RGB layout, so the bitmap borrows them without a copy.
+    const imgctl::Pixmap& p = image.picture;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(
+            p.width, p.height, p.width * 4, PixelFormat32bppRGB,
+            reinterpret_cast<BYTE*>(const_cast<uint32_t*>(p.pixels.data())), &bitmap) != Gdiplus::Ok)
+      break;
+    Gdiplus::EncoderParameters parameters;
+    ULONG qualityValue = ULONG(quality);
+    parameters.Count = 1;
+    parameters.Parameter[0].Guid = Gdiplus::EncoderQuality;
+    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
+    parameters.Parameter[0].NumberOfValues = 1;
+    parameters.Parameter[0].Value = &qualityValue;
+    ok = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, wideTemp, &clsid,
+                                                  quality >= 0 ? &parameters : nullptr) == Gdiplus::Ok;
+  } while (false);
+  if (bitmap) Gdiplus::DllExports::GdipDisposeImage(bitmap);
+  {
+    Lock lock(gdiplusLock);
+    Gdiplus::GdiplusShutdown(token);
+  }
+  if (!temp.empty()) {
+    if (ok) return replaceTarget(temp, target);
+    DeleteFileA(temp.c_str());
+  }
+  return false;
+}
+
+}  // namespace
+
+IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path) {
+  if (!path) return 0;
+  try {
+    auto image = std::make_shared<Image>();
+    {
+      std::vector<uint8_t> bytes;
+      if (!readWholeFile(path, bytes)) return 0;
+      if (imgctl::readBmp(bytes.data(), bytes.size(), image->picture, &image->info) != imgctl::kBmpOk) return 0;
+    }
+    image->sourcePath = path;
+    Lock lock(tableLock);
+    for (uint32_t s = 0; s < kSlots; ++s) {
+      if (slots[s].image) continue;
+      slots[s].generation = (slots[s].generation + 1) & 0xFFFFFF;
+      if (slots[s].generation == 0) slots[s].generation = 1;
+      slots[s].image = std::move(image);
+      return (slots[s].generation << 8) | (s + 1);
+    }
+    return 0;  // every slot in use
+  } catch (...) {
+    return 0;
+  }
+}
+
+IMGCTL_API int __stdcall imgctlQueryInfo(ImgctlHandle handle, void* bufferA, uint32_t* sizeA,
+                                         void* bufferB, uint32_t* sizeB) {
+  if (!sizeA || !sizeB) return 0;
+  const std::shared_ptr<Image> image = lookUp(handle);
+  if (!image) return 0;
+  const uint32_t needA = sizeof(ImgctlInfo);
+  const uint32_t needB = uint32_t(image->sourcePath.size() + 1);
+  const bool fitsA = !bufferA || *sizeA >= needA;
+  const bool fitsB = !bufferB || *sizeB >= needB;
+  if (bufferA && fitsA) {
+    ImgctlInfo info = {};
+    info.structSize = needA;
+    info.width = image->info.width;
+    info.height = image->info.height;
+    info.bitCount = image->info.bitCount;
+    info.topDown = image->info.topDown;
+    info.headerSize = image->info.headerSize;
+    info.paletteEntries = image->info.paletteEntries;
+    std::memcpy(bufferA, &info, needA);
+  }
+  if (bufferB && fitsB) std::memcpy(bufferB, image->sourcePath.c_str(), needB);
+  *sizeA = needA;
+  *sizeB = needB;
+  return fitsA && fitsB ? 1 : 0;
+}
+
+IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle handle, uint32_t flags) {
+  if (!path || flags != 0) return 0;
+  try {
+    const std::shared_ptr<Image> image = lookUp(handle);
+    if (!image) return 0;
+    imgctl::PaletteMemory remembered;
+    {
+      Lock lock(memoryLock);
+      remembered = paletteMemory;
+    }
+    std::vector<uint8_t> gif;
+    imgctl::ConvertReport report;
+    if (imgctl::pictureToGif(image->picture, &remembered, imgctl::ConvertOptions(), gif, report) !=
+        imgctl::kConvertOk)
+      return 0;
+    if (!writeBytesReplacing(path, gif)) return 0;
+    Lock lock(memoryLock);
+    imgctl::rememberPalette(paletteMemory, report.palette);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+IMGCTL_API int __stdcall imgctlWriteJpeg(const char* path, ImgctlHandle handle, int quality, uint32_t flags) {
+  if (!path || flags != 0 || quality < 0 || quality > 100) return 0;
+  try {
+    const std::shared_ptr<Image> image = lookUp(handle);
+    return image && writeWithGdiplus(path, *image, L"image/jpeg", quality) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle handle, uint32_t flags) {
+  if (!path || flags != 0) return 0;
+  try {
+    const std::shared_ptr<Image> image = lookUp(handle);
+    return image && writeWithGdiplus(path, *image, L"image/png", -1) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+IMGCTL_API void __stdcall imgctlRelease(ImgctlHandle handle) {
+  const uint32_t slot = (handle & 0xFF) - 1;
+  if (handle == 0 || slot >= kSlots) return;
+  std::shared_ptr<Image> dropped;  // freed after the lock is left
+  Lock lock(tableLock);
+  if (slots[slot].image && slots[slot].generation == (handle >> 8)) dropped.swap(slots[slot].image);
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    InitializeCriticalSection(&tableLock);
+    InitializeCriticalSection(&memoryLock);
+    InitializeCriticalSection(&gdiplusLock);
+  } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    // Unloaded by FreeLibrary: give back what callers never released. At
+    // process exit (reserved set) the system reclaims everything anyway.
+    for (Slot& s : slots) s.image.reset();
+    DeleteCriticalSection(&gdiplusLock);
+    DeleteCriticalSection(&memoryLock);
+    DeleteCriticalSection(&tableLock);
+  }
+  return TRUE;
+}

@@ -1,0 +1,77 @@
+// convertImageFile: drives imgctl.dll, imported by ordinal, through one
+// open, information check, write and release per call.
+#include "rotation/convert.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "imgctl/imgctl.h"
+
+namespace {
+
+enum ConvertCode {
+  kOpenFailed = -2,
+  kInfoFailed = -3,
+  kWriteFailed = -5,
+};
+
+// The information query proves that the library understood the source; the
+// two buffers' contents are the library's business and are not read. The
+// caller frees both buffers whatever the result.
+bool checkImageInfo(ImgctlHandle image, void*& bufferA, void*& bufferB) {
+  uint32_t sizeA = 0, sizeB = 0;
+  imgctlQueryInfo(image, nullptr, &sizeA, nullptr, &sizeB);
+  if (sizeA == 0 || sizeB == 0) return false;
+  bufferA = HeapAlloc(GetProcessHeap(), 0, sizeA);
+  bufferB = HeapAlloc(GetProcessHeap(), 0, sizeB);
+  if (!bufferA || !bufferB) return false;
+  return imgctlQueryInfo(image, bufferA, &sizeA, bufferB, &sizeB) != 0;
+}
+
+// The copy of type 4, written beside the target and then moved over it, so
+// that a copy cut short never leaves half a file under the target's name.
+bool copyReplacing(const char* source, const char* target) {
+  std::string folder;
+  const char* cut = target;
+  for (const char* p = target; *p; p = CharNextA(p))
+    if (*p == '\\' || *p == '/' || *p == ':') cut = p + 1;
+  folder.assign(target, cut);
+  if (folder.empty()) folder = ".";
+  char temp[MAX_PATH];
+  if (GetTempFileNameA(folder.c_str(), "qbc", 0, temp) == 0) return false;
+  if (CopyFileA(source, temp, FALSE) &&
+      MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileA(temp);
+  return false;
+}
+
+}  // namespace
+
+int convertImageFile(const char* sourcePath, const char* targetPath, int type) {
+  if (type == 3) return 3;
+  const ImgctlHandle image = imgctlOpen(sourcePath);
+  if (image == 0) return kOpenFailed;
+
+  int result = kWriteFailed;
+  void* bufferA = nullptr;
+  void* bufferB = nullptr;
+  if (!checkImageInfo(image, bufferA, bufferB)) {
+    result = kInfoFailed;
+  } else {
+    int written = 0;
+    switch (type) {
+      case 0: written = imgctlWriteJpeg(targetPath, image, 75, 0); break;
+      case 1: written = imgctlWriteGif(targetPath, image, 0); break;
+      case 2: written = imgctlWritePng(targetPath, image, 0); break;
+      case 4: written = copyReplacing(sourcePath, targetPath) ? 1 : 0; break;
+      default: written = 0; break;
+    }
+    if (written != 0) result = type;
+  }
+  if (bufferA) HeapFree(GetProcessHeap(), 0, bufferA);
+  if (bufferB) HeapFree(GetProcessHeap(), 0, bufferB);
+  imgctlRelease(image);
+  return result;
+}
