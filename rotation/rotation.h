@@ -1,0 +1,108 @@
+// Rotating the shown picture and saving it as shown: the rotation dialog and
+// command, drawing the rotated picture into its surface, and saving through
+// GDI+ (or, for GIF, through a temporary BMP and the conversion library).
+// The geometry itself is pure code in rotation/geometry.h.
+#pragma once
+
+#include <windows.h>
+
+#include "picture/picture.h"
+#include "rotation/geometry.h"
+
+// --- rotatedialog_win.cpp --------------------------------------------------
+
+// "ROTPICDLG": ends with 0 (cancelled, or OK with an empty angle), 1 (rotate)
+// or 2 (rotate into an animated GIF). OK and Cancel both take the mode from
+// the radio buttons; only OK with a number changes the angle.
+INT_PTR CALLBACK rotationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The colour chooser, starting from the fill colour and offering the custom
+// colours kept in the rotation settings. Non-zero when a colour was chosen
+// (it is then the fill colour); custom colours the user defined are kept
+// either way.
+int chooseFillColour(HWND owner);
+
+// --- rotate_win.cpp ----------------------------------------------------------
+
+// The rotation command. Results: 1 shown rotated; 0 cancelled; -8 the
+// rotated surface could not be made (the unrotated view is restored); -9 no
+// picture; -10 an animated picture (refused before anything is touched).
+int runRotationCommand(HWND window, ScrollState* horizontalScroll, ScrollState* verticalScroll,
+                       Picture* picture);
+
+// Back to the unrotated picture with the angle reset to 0: 1 done, 0 refused
+// for an animated picture, -1 no picture. Mode and fill colour stay.
+int endRotation(HWND window, ScrollState* horizontalScroll, ScrollState* verticalScroll,
+                Picture* picture);
+
+// Menu command 2550: runs the rotation command on the shown picture and
+// shows the message that belongs to its result.
+void rotateCommand(HWND window);
+
+// The message box text and caption for a rotation result, or false when the
+// result shows none.
+bool rotationResultMessage(int result, const char** text, const char** caption);
+
+// --- drawrotated_win.cpp ---------------------------------------------------
+
+// Draws the picture turned by angle radians in mode into a fresh surface of
+// the geometry's output size, over argb (opaque 0xFFRRGGBB), and makes that
+// size the picture's image size. 1 drawn; 0 when the surface could not be
+// made: then nothing was drawn and the picture's sizes are unchanged.
+int drawRotated(Picture* picture, int mode, double angle, uint32_t argb);
+
+// --- save_win.cpp ------------------------------------------------------------
+
+// The save dialog and the save of the shown picture under the current
+// rotation settings. 1 saved; 0 cancelled; -1 not a picture type; -2 the
+// save failed; for a GIF target the result of saveViaConversion. Every
+// failure shows its message and leaves an existing target as it was.
+int saveDisplayedPicture(HWND window, Picture* picture);
+
+// Menu command 1200: proposes the shown picture's path, saves, and after a
+// save shows the saved file as the current one (folder list and title).
+void saveCommand(HWND window);
+
+// The GIF route: renders a 24-bit BMP to tempPath (its wide form
+// tempPathWide) and converts it to targetPath. 1 saved; -6 the temporary
+// file was not written; -7 refused for an animated picture; -5 the target
+// could not be replaced; or the conversion's own negative result. The
+// caller deletes tempPath.
+int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tempPathWide,
+                      const char* targetPath, int angleDegrees, float xdpi, float ydpi,
+                      BitmapKind kind);
+
+// --- renderfile_win.cpp ----------------------------------------------------
+
+// How a save of the picture to target type `type` makes its bitmap, with the
+// picture's resolution (0 when GDI+ reports none). An animated picture is
+// never asked: its image belongs to the playback thread.
+BitmapKind chooseBitmapKind(int type, Picture* picture, float* xdpi, float* ydpi);
+
+// Draws the picture turned by angleDegrees in the current mode, over the
+// current fill colour, into a new bitmap of `kind` and writes it to
+// widePath with the encoder of `type`. The file is written beside the
+// target and moved over it only when complete, so a failure never leaves a
+// partial or fill-only file. 1 written; 0 failed (bitmap, drawing, encoder
+// or file); -1 refused for an animated picture before its image is touched.
+// outWidth and outHeight (either may be null) receive the output size.
+int renderRotatedToFile(Picture* picture, int type, const wchar_t* widePath, int angleDegrees,
+                        BitmapKind kind, float xdpi, float ydpi, UINT* outWidth,
+                        UINT* outHeight);
+
+// The index of the first GDI+ encoder whose MIME type is exactly mime, with
+// its class id in clsid; -1 when there is none.
+int findEncoderClsid(const wchar_t* mime, CLSID* clsid);
+
+// --- replace_win.cpp ---------------------------------------------------------
+
+// A new, empty, uniquely named file in the folder of target (the current
+// folder for a bare name), whose path goes to temp (MAX_PATH). False when
+// none could be made.
+bool makeSiblingTemp(const wchar_t* target, wchar_t* temp);
+bool makeSiblingTempA(const char* target, char* temp);
+
+// Moves a finished temp file over target in one step; on failure the temp
+// file is deleted and target is left as it was.
+bool replaceWithTemp(const wchar_t* temp, const wchar_t* target);
+bool replaceWithTempA(const char* temp, const char* target);
