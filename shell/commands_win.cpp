@@ -4,6 +4,7 @@
 #include "browse/browse.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
+#include "rotation/rotation.h"
 #include "shell/appstate.h"
 #include "shell/shell.h"
 
@@ -31,6 +32,10 @@ int dispatchCommand(HWND window, int command) {
     case IDM_OPEN: openCommand(window); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_ZOOM: zoomCommand(window, app.currentPicture); break;
+    case IDM_ROTATE: rotateCommand(window); break;
+    case IDM_END_ROTATION:
+      endRotation(window, &app.horizontalScroll, &app.verticalScroll, app.currentPicture);
+      break;
     case IDM_NEXT_PICTURE: afterStep(window, stepNext(window)); break;
     case IDM_PREVIOUS_PICTURE: afterStep(window, stepPrevious(window)); break;
     case IDM_HELP_CONTENTS: htmlHelp(window, helpFilePath(helpContents).c_str(), hhDisplayToc, 0); break;
