@@ -7,7 +7,7 @@
 //     hold open: writing into it directly could destroy the original while
 //     failing, whereas a refused move leaves it whole;
 //   - the same folder means the same volume, so the move is a rename.
-#include <cstring>
+// (GIF files come from the conversion library, which does the same itself.)
 #include <cwchar>
 
 #include "rotation/rotation.h"
@@ -15,7 +15,6 @@
 namespace {
 
 const wchar_t tempPrefixW[] = L"qbs";
-const char tempPrefixA[] = "qbs";
 
 }  // namespace
 
@@ -42,42 +41,8 @@ bool makeSiblingTemp(const wchar_t* target, wchar_t* temp) {
   return true;
 }
 
-bool makeSiblingTempA(const char* target, char* temp) {
-  temp[0] = '\0';
-  if (!target || !target[0]) return false;
-  // The last separator is searched byte by byte from the start: a trail
-  // byte of a double-byte character may equal '\', so only separators that
-  // begin a character count.
-  const char* slash = nullptr;
-  for (const char* p = target; *p; ++p) {
-    if (*p == '\\' || *p == '/') slash = p;
-    if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1]) ++p;
-  }
-  char folder[MAX_PATH];
-  if (!slash) {
-    std::strcpy(folder, ".");
-  } else {
-    size_t length = static_cast<size_t>(slash - target);
-    if (length == 0 || target[length - 1] == ':') ++length;
-    if (length >= MAX_PATH) return false;
-    std::memcpy(folder, target, length);
-    folder[length] = '\0';
-  }
-  if (GetTempFileNameA(folder, tempPrefixA, 0, temp) == 0) {
-    temp[0] = '\0';
-    return false;
-  }
-  return true;
-}
-
 bool replaceWithTemp(const wchar_t* temp, const wchar_t* target) {
   if (MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   DeleteFileW(temp);
-  return false;
-}
-
-bool replaceWithTempA(const char* temp, const char* target) {
-  if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  DeleteFileA(temp);
   return false;
 }

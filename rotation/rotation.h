@@ -65,9 +65,9 @@ void saveCommand(HWND window);
 
 // The GIF route: renders a 24-bit BMP to tempPath (its wide form
 // tempPathWide) and converts it to targetPath. 1 saved; -6 the temporary
-// file was not written; -7 refused for an animated picture; -5 the target
-// could not be replaced; or the conversion's own negative result. The
-// caller deletes tempPath.
+// file was not written; -7 refused for an animated picture; or the
+// conversion's own negative result (-2, -3, -5). The caller deletes
+// tempPath.
 int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tempPathWide,
                       const char* targetPath, int angleDegrees, float xdpi, float ydpi,
                       BitmapKind kind);
@@ -100,9 +100,7 @@ int findEncoderClsid(const wchar_t* mime, CLSID* clsid);
 // folder for a bare name), whose path goes to temp (MAX_PATH). False when
 // none could be made.
 bool makeSiblingTemp(const wchar_t* target, wchar_t* temp);
-bool makeSiblingTempA(const char* target, char* temp);
 
 // Moves a finished temp file over target in one step; on failure the temp
 // file is deleted and target is left as it was.
 bool replaceWithTemp(const wchar_t* temp, const wchar_t* target);
-bool replaceWithTempA(const char* temp, const char* target);

@@ -347,28 +347,30 @@ TEST(FindEncoderClsid, FindsEachTypeByItsExactMimeString) {
 
 // --- sibling files -----------------------------------------------------------
 
-TEST(SiblingTemp, LandsInTheTargetsOwnFolderAlsoBehindDoubleByteNames) {
+TEST(SiblingTemp, LandsInTheTargetsOwnFolderAndReplacesIt) {
   ScratchFolder folder;
-  // The second byte of 表 is 0x5C, the byte of '\': a byte-wise split would
-  // put the temporary file in the parent folder.
+  // The second byte of 表 in the ANSI code page is 0x5C, the byte of '\':
+  // the folder is found in the wide path, where no such confusion exists.
   folder.makeFolder("表示");
-  std::string target = folder.file("表示\\a.gif");
-  char temp[MAX_PATH];
-  ASSERT_TRUE(makeSiblingTempA(target.c_str(), temp));
-  std::string tempPath = temp;
-  EXPECT_EQ(folder.file("表示\\"), tempPath.substr(0, folder.file("表示\\").size())) << tempPath;
-  EXPECT_TRUE(fileExists(tempPath));
-  ASSERT_TRUE(replaceWithTempA(temp, target.c_str()));
-  EXPECT_FALSE(fileExists(tempPath));
-  EXPECT_TRUE(fileExists(target));
+  std::string target = folder.file("表示\\a.png");
+  folder.write("表示\\a.png", "old");
+  std::wstring inside = wide(folder.file("表示\\"));
+  wchar_t temp[MAX_PATH];
+  ASSERT_TRUE(makeSiblingTemp(wide(target).c_str(), temp));
+  EXPECT_EQ(0, std::wcsncmp(temp, inside.c_str(), inside.size()));
+  EXPECT_EQ(nullptr, std::wcschr(temp + inside.size(), L'\\'));
+  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD written = 0;
+  WriteFile(file, "new", 3, &written, nullptr);
+  CloseHandle(file);
+  ASSERT_TRUE(replaceWithTemp(temp, wide(target).c_str()));
+  EXPECT_TRUE(readFile(target) == "new");
+  EXPECT_EQ(std::set<std::string>{"a.png"}, filesIn(folder.file("表示")));
 
-  wchar_t wideTemp[MAX_PATH];
-  ASSERT_TRUE(makeSiblingTemp(wide(target).c_str(), wideTemp));
-  EXPECT_EQ(0, std::wcsncmp(wideTemp, wide(folder.file("表示\\")).c_str(),
-                            wide(folder.file("表示\\")).size()));
-  DeleteFileW(wideTemp);
-  EXPECT_FALSE(makeSiblingTempA(folder.file("nowhere\\a.gif").c_str(), temp));
-  EXPECT_EQ('\0', temp[0]);
+  // No folder, no temporary file.
+  EXPECT_FALSE(makeSiblingTemp(wide(folder.file("nowhere\\a.png")).c_str(), temp));
+  EXPECT_EQ(L'\0', temp[0]);
 }
 
 }  // namespace
