@@ -30,6 +30,7 @@ void afterStep(HWND window, int result) {
 int dispatchCommand(HWND window, int command) {
   switch (command) {
     case IDM_OPEN: openCommand(window); break;
+    case IDM_SAVE: saveCommand(window); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_ZOOM: zoomCommand(window, app.currentPicture); break;
     case IDM_ROTATE: rotateCommand(window); break;
