@@ -10,6 +10,9 @@
 //
 // Started through `wine explorer /desktop=...`, whose own exit code is
 // always 0, it also writes its exit code to QB_RESULT_FILE when that is set.
+// Started with plain `wine`, it joins the desktop named by QB_DESKTOP (an
+// explorer started for an existing desktop does not end while the desktop
+// is in use, so scripts cannot wait for it).
 #include <windows.h>
 
 #include <stdio.h>
@@ -112,9 +115,26 @@ int closeCommand(const char* className, int seconds) {
 
 }  // namespace
 
+// Moves this thread to the named desktop, where the program's windows are,
+// waiting up to 30 s for the desktop to be made.
+bool joinDesktop(const char* name) {
+  for (int tries = 0; tries < 600; ++tries) {
+    HDESK desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL);
+    if (desktop != NULL)
+      return SetThreadDesktop(desktop) != FALSE;
+    Sleep(50);
+  }
+  return false;
+}
+
 int main(int argc, char** argv) {
   if (argc < 3)
     return usage();
+  const char* desktop = getenv("QB_DESKTOP");
+  if (desktop != NULL && *desktop != '\0' && !joinDesktop(desktop)) {
+    fprintf(stderr, "qbdrive: no desktop %s\n", desktop);
+    return finish(1);
+  }
   int seconds = argc > 3 ? atoi(argv[3]) : 15;
   if (seconds <= 0)
     return usage();
