@@ -7,13 +7,21 @@ int drawPicture(Picture* picture, HDC dc) {
   if (!picture->surfaceDC) return -1;
   int x = -*picture->horizontalPosRef;
   int y = -*picture->verticalPosRef;
-  if (picture->scaled == 0)
-    return BitBlt(dc, x, y, picture->imageWidth, picture->imageHeight, picture->surfaceDC, 0, 0,
-                  SRCCOPY);
-  // COLORONCOLOR drops or repeats rows and columns: fast, and no smoothing.
-  SetStretchBltMode(dc, COLORONCOLOR);
-  return StretchBlt(dc, x, y, picture->displayWidth, picture->displayHeight, picture->surfaceDC, 0,
-                    0, picture->imageWidth, picture->imageHeight, SRCCOPY);
+  // An animation's thread draws into the same surface: copy whole frames.
+  AcquireSRWLockExclusive(&picture->surfaceLock);
+  int result;
+  if (picture->scaled == 0) {
+    result = BitBlt(dc, x, y, picture->imageWidth, picture->imageHeight, picture->surfaceDC, 0, 0,
+                    SRCCOPY);
+  } else {
+    // COLORONCOLOR drops or repeats rows and columns: fast, and no smoothing.
+    SetStretchBltMode(dc, COLORONCOLOR);
+    result = StretchBlt(dc, x, y, picture->displayWidth, picture->displayHeight,
+                        picture->surfaceDC, 0, 0, picture->imageWidth, picture->imageHeight,
+                        SRCCOPY);
+  }
+  ReleaseSRWLockExclusive(&picture->surfaceLock);
+  return result;
 }
 
 void paintUncovered(Picture* picture, HDC dc, const RECT& client) {

@@ -59,6 +59,8 @@ struct Picture {
   HANDLE playbackThread;       // none unless an animation plays
   volatile LONG running;       // 1 while runEvent is set
   double speed;                // frame delays are multiplied by it
+  SRWLOCK surfaceLock;         // held by the playback thread, the scenes and painting
+                               // around surface drawing; all-zero is unlocked
 };
 
 // GDI+ time dimension of animated GIF frames.
