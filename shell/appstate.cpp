@@ -41,4 +41,9 @@ void resetAppState() {
   app.folder.folderCount = 0;
   app.folder.folderIndex = 0;
   app.folder.scannedName.clear();
+  app.speedValue = 1.0;
+  app.speedInputOn = 0;
+  app.speedEditWriting = 0;
+  app.sceneValue = 0;
+  app.sceneCurrent = 0;
 }

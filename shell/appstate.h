@@ -68,6 +68,13 @@ struct AppState {
   unsigned zoomInput;                 // the value the zoom dialog accepted
 
   FolderList folder;
+
+  // Speed and scene dialogs: values handed to them and back.
+  double speedValue;                  // delay multiplier shown and chosen; 1.0 at start
+  int speedInputOn;                   // 1 while the free-speed check box is ticked
+  int speedEditWriting;               // 1 while the dialog writes its own rate edit
+  int sceneValue;                     // frame count in, chosen frame number out
+  int sceneCurrent;                   // frame shown when the scene dialog opens
 };
 
 extern AppState app;
