@@ -63,6 +63,14 @@ int saveDisplayedPicture(HWND window, Picture* picture);
 // save shows the saved file as the current one (folder list and title).
 void saveCommand(HWND window);
 
+// A GIF save under the current rotation settings, without messages: the
+// temporary BMP is "savetemp.bmp" in the working folder (never the
+// animated-GIF worker's "temp.bmp") and is deleted on every path; with no
+// working folder nothing is written anywhere (-6). Results as
+// saveViaConversion.
+int saveGifFile(Picture* picture, const char* targetPath, BitmapKind kind, float xdpi,
+                float ydpi);
+
 // The GIF route: renders a 24-bit BMP to tempPath (its wide form
 // tempPathWide) and converts it to targetPath. 1 saved; -6 the temporary
 // file was not written; -7 refused for an animated picture; or the

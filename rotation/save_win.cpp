@@ -47,29 +47,13 @@ int runSaveDialog(HWND window) {
   return GetSaveFileNameA(&dialog) ? 1 : 0;
 }
 
-// The GIF route, with its temporary BMP in the working folder; without a
-// working folder nothing is written anywhere else.
-int saveAsGif(HWND window, Picture* picture, BitmapKind kind, float xdpi, float ydpi) {
-  int rc = -6;
-  char tempPath[MAX_PATH];
-  wchar_t tempWide[MAX_PATH];
-  size_t folderLength = std::strlen(app.workFolder);
-  if (folderLength > 0 && folderLength + sizeof saveTempName <= MAX_PATH) {
-    std::memcpy(tempPath, app.workFolder, folderLength);
-    std::memcpy(tempPath + folderLength, saveTempName, sizeof saveTempName);
-    if (toWidePath(tempPath, tempWide, MAX_PATH)) {
-      rc = saveViaConversion(picture, tempPath, tempWide, app.savePath,
-                             app.rotation.angleDegrees, xdpi, ydpi, kind);
-      DeleteFileA(tempPath);
-    }
-  }
+void showGifMessage(HWND window, int rc) {
   if (rc == -6)
     showSaveMessage(window, "一時保存ファイルの保存に失敗しました", "Temp Save failed");
   else if (rc == -7)
     showSaveMessage(window, "ビットマップへの画像出力に失敗", "Bitmapp failed");
   else if (rc < 0)
     showSaveMessage(window, "保存に失敗しました", "Save failed");
-  return rc;
 }
 
 }  // namespace
@@ -85,6 +69,21 @@ int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tem
   // The conversion writes beside the target and replaces it only when the
   // GIF is complete, like every other save.
   return convertImageFile(tempPath, targetPath, FileTypeGif);
+}
+
+int saveGifFile(Picture* picture, const char* targetPath, BitmapKind kind, float xdpi,
+                float ydpi) {
+  char tempPath[MAX_PATH];
+  wchar_t tempWide[MAX_PATH];
+  size_t folderLength = std::strlen(app.workFolder);
+  if (folderLength == 0 || folderLength + sizeof saveTempName > MAX_PATH) return -6;
+  std::memcpy(tempPath, app.workFolder, folderLength);
+  std::memcpy(tempPath + folderLength, saveTempName, sizeof saveTempName);
+  if (!toWidePath(tempPath, tempWide, MAX_PATH)) return -6;
+  int rc = saveViaConversion(picture, tempPath, tempWide, targetPath, app.rotation.angleDegrees,
+                             xdpi, ydpi, kind);
+  DeleteFileA(tempPath);
+  return rc;
 }
 
 int saveDisplayedPicture(HWND window, Picture* picture) {
@@ -106,7 +105,11 @@ int saveDisplayedPicture(HWND window, Picture* picture) {
   }
   float xdpi = 0.0f, ydpi = 0.0f;
   BitmapKind kind = chooseBitmapKind(type, picture, &xdpi, &ydpi);
-  if (type == FileTypeGif) return saveAsGif(window, picture, kind, xdpi, ydpi);
+  if (type == FileTypeGif) {
+    int rc = saveGifFile(picture, app.savePath, kind, xdpi, ydpi);
+    showGifMessage(window, rc);
+    return rc;
+  }
 
   wchar_t wide[MAX_PATH];
   int rc = 0;

@@ -60,7 +60,7 @@ bool decodeWithImageMagick(const std::string& windowsPath, RawPicture* out, std:
   std::string sizeFile = std::string(base) + ".txt", rawFile = std::string(base) + ".rgb";
   // Wine starts host programs without waiting for them, so the script
   // announces its end by moving the size file into place last.
-  std::string script = "if /usr/bin/identify -format '%w %h' '" + source + "[0]' > '" + sizeFile +
+  std::string script = "if /usr/bin/identify -format '%w %h %m' '" + source + "[0]' > '" + sizeFile +
                        ".part' && /usr/bin/convert '" + source + "[0]' -depth 8 rgb:'" +
                        rawFile + "'; then mv '" + sizeFile + ".part' '" + sizeFile +
                        "'; else echo fail > '" + sizeFile + "'; fi";
@@ -93,13 +93,16 @@ bool decodeWithImageMagick(const std::string& windowsPath, RawPicture* out, std:
   DeleteFileA(sizeWindows.c_str());
   DeleteFileA(rawWindows.c_str());
   int width = 0, height = 0;
-  if (std::sscanf(size.c_str(), "%d %d", &width, &height) != 2 || width <= 0 || height <= 0 ||
+  char format[16] = "";
+  if (std::sscanf(size.c_str(), "%d %d %15s", &width, &height, format) != 3 || width <= 0 ||
+      height <= 0 ||
       raw.size() != size_t(width) * height * 3) {
     *error = "ImageMagick could not decode " + windowsPath + " (" + size + ")";
     return false;
   }
   out->width = width;
   out->height = height;
+  out->format = format;
   out->pixels.resize(size_t(width) * height);
   for (size_t i = 0; i < out->pixels.size(); ++i) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(raw.data()) + i * 3;

@@ -15,6 +15,7 @@
 struct RawPicture {
   int width = 0;
   int height = 0;
+  std::string format;  // as ImageMagick names it: JPEG, PNG, BMP3, TIFF, GIF ...
   std::vector<uint32_t> pixels;
   uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
 };

@@ -322,6 +322,56 @@ TEST_F(RotationTest, AnimatedOrEmptyPicturesWriteNothing) {
   EXPECT_EQ(std::set<std::string>{"broken.png"}, filesIn(folder.path()));
 }
 
+// --- saveGifFile -------------------------------------------------------------
+
+TEST_F(RotationTest, GifSaveGoesThroughItsOwnTemporaryFileAndLeavesNone) {
+  ASSERT_NE(nullptr, load("rotation/quadrants_300x400.png"));
+  ScratchFolder work, out;
+  // The animated-GIF worker's file of the same folder is not touched.
+  work.write("temp.bmp", "the worker's frame");
+  std::strcpy(app.workFolder, work.path().c_str());
+  app.rotation.angleDegrees = 30;
+  float xdpi, ydpi;
+  BitmapKind kind = chooseBitmapKind(FileTypeGif, picture, &xdpi, &ydpi);
+  ASSERT_EQ(1, saveGifFile(picture, out.file("turned.gif").c_str(), kind, xdpi, ydpi));
+  EXPECT_EQ(std::set<std::string>{"temp.bmp"}, filesIn(work.path()));
+  EXPECT_TRUE(readFile(work.file("temp.bmp")) == "the worker's frame");
+  RawPicture saved;
+  std::string error;
+  ASSERT_TRUE(decodeWithImageMagick(out.file("turned.gif"), &saved, &error)) << error;
+  EXPECT_EQ("GIF", saved.format);
+  ASSERT_EQ(500, saved.width);
+  expectQuadrants(rotationGeometry(InPlane, angleRadians(30), 300, 400), 0xffffff, 3, 12,
+                  [&](int x, int y) { return saved.at(x, y); });
+
+  // A conversion that cannot write its target still removes the BMP.
+  EXPECT_LT(saveGifFile(picture, out.file("missing\\x.gif").c_str(), kind, xdpi, ydpi), 0);
+  EXPECT_EQ(std::set<std::string>{"temp.bmp"}, filesIn(work.path()));
+  app.workFolder[0] = '\0';
+}
+
+TEST_F(RotationTest, GifSaveWithoutAWorkingFolderWritesNothing) {
+  ASSERT_NE(nullptr, load("rotation/quadrants_300x400.png"));
+  ScratchFolder out;
+  app.workFolder[0] = '\0';
+  EXPECT_EQ(-6, saveGifFile(picture, out.file("x.gif").c_str(), Rgb24WithResolution, 96, 96));
+  EXPECT_TRUE(filesIn(out.path()).empty());
+  // The current folder is not used instead of the missing working folder.
+  char current[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, current);
+  EXPECT_FALSE(fileExists(std::string(current) + "\\savetemp.bmp"));
+}
+
+TEST_F(RotationTest, GifSaveOfAnAnimationIsRefused) {
+  ASSERT_NE(nullptr, load("rotation/anim_15_frames_30x20.gif"));
+  ScratchFolder work, out;
+  std::strcpy(app.workFolder, work.path().c_str());
+  EXPECT_EQ(-7, saveGifFile(picture, out.file("x.gif").c_str(), Rgb24WithResolution, 96, 96));
+  EXPECT_TRUE(filesIn(out.path()).empty());
+  EXPECT_TRUE(filesIn(work.path()).empty());
+  app.workFolder[0] = '\0';
+}
+
 // --- findEncoderClsid --------------------------------------------------------
 
 TEST(FindEncoderClsid, FindsEachTypeByItsExactMimeString) {
