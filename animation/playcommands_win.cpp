@@ -1,0 +1,72 @@
+// The playback commands of the operation menu (stop, play, speed, scene)
+// and the mouse buttons of one-scene mode. Each acts only on an animation
+// being shown: the menu greys these items for other pictures, and a command
+// that arrives anyway (posted by other means) must not pause, draw over or
+// step a still or rotated picture.
+#include <math.h>
+
+#include "animation/animation.h"
+#include "picture/picture.h"
+#include "shell/appstate.h"
+
+void stopAnimationCommand() {
+  Picture* picture = app.currentPicture;
+  if (!isAnimationShown(picture)) return;
+  pausePlayback(picture);
+  app.animationState = 0;
+}
+
+void playAnimationCommand() {
+  Picture* picture = app.currentPicture;
+  if (!isAnimationShown(picture)) return;
+  app.playbackMode = 0;
+  resumePlayback(picture);
+  app.animationState = 1;
+}
+
+// A speed of zero (slider at 0) asks for a stop and keeps the speed; any
+// other speed resumes a paused animation, or is taken by a playing one at
+// its next frame.
+void playbackSpeedCommand(HWND window) {
+  Picture* picture = app.currentPicture;
+  if (!isAnimationShown(picture)) return;
+  app.speedValue = picture->speed;
+  if (DialogBoxParamA(app.instance, "PLYSPDLG", window, speedDialogProc, 0) != 1) return;
+  setPlaybackSpeed(picture, fabs(app.speedValue));
+  if (app.playbackMode == -1) {
+    if (app.animationState == 1) {
+      pausePlayback(picture);
+      app.animationState = 0;
+    }
+  } else if (app.animationState == 0) {
+    app.playbackMode = 0;
+    resumePlayback(picture);
+    app.animationState = 1;
+  }
+}
+
+// The chosen number goes to showScene unchecked: any number not below the
+// frame count, negative ones included, shows frame 0.
+void sceneCommand(HWND window) {
+  Picture* picture = app.currentPicture;
+  if (!isAnimationShown(picture)) return;
+  app.sceneValue = static_cast<int>(picture->frameCount);
+  app.sceneCurrent = static_cast<int>(shownFrame(picture));
+  if (DialogBoxParamA(app.instance, "PLCDEFDLG", window, sceneDialogProc, 0) != 1) return;
+  showScene(picture, static_cast<UINT>(app.sceneValue));
+  app.animationState = 0;
+}
+
+int sceneClick(bool forward) {
+  if (app.playbackMode != 1 || !app.currentPicture) return 0;
+  if (forward) {
+    nextScene();
+  } else {
+    previousScene();
+  }
+  return 1;
+}
+
+void stopPlaybackForExit() {
+  if (app.currentPicture) stopPlayback(app.currentPicture);
+}
