@@ -1,6 +1,7 @@
 // Every menu command reaches its handler here, one line per command number.
 // The notification code is ignored, so the same numbers sent by other means
 // act alike.
+#include "animation/animation.h"
 #include "browse/browse.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
@@ -39,6 +40,10 @@ int dispatchCommand(HWND window, int command) {
       break;
     case IDM_NEXT_PICTURE: afterStep(window, stepNext(window)); break;
     case IDM_PREVIOUS_PICTURE: afterStep(window, stepPrevious(window)); break;
+    case IDM_STOP_ANIMATION: stopAnimationCommand(); break;
+    case IDM_PLAY_ANIMATION: playAnimationCommand(); break;
+    case IDM_PLAYBACK_SPEED: playbackSpeedCommand(window); break;
+    case IDM_SCENE: sceneCommand(window); break;
     case IDM_HELP_CONTENTS: htmlHelp(window, helpFilePath(helpContents).c_str(), hhDisplayToc, 0); break;
     case IDM_ABOUT: DialogBoxParamA(app.instance, "ABPROGDLG", window, aboutDialogProc, 0); break;
     case IDM_WEB_PAGE: openSupportPage(window); break;

@@ -1,6 +1,9 @@
 // Start-up, the message loop and shutdown.
 #include <clocale>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "picture/picture.h"
 #include "shell/appstate.h"
 #include "shell/commandline.h"
@@ -19,6 +22,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   app.instance = instance;
   app.folder.folderCount = 0;
   setlocale(LC_ALL, "japanese");
+  // The speed dialog's trackbar: Windows registers its class only on request
+  // (Wine always does), and without it that dialog fails to open.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
   // A path that does not fit is no path: the window opens empty.
   if (takeCommandLinePath(commandLine, app.commandLinePath, MAX_PATH) == 1)
     app.hasCommandLinePath = 1;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include "animation/animation.h"
 #include "browse/browse.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
@@ -35,6 +36,8 @@ BOOL onCreate(HWND window) {
 }
 
 void onDestroy() {
+  // A forced end destroys the window with the picture still shown.
+  stopPlaybackForExit();
   htmlHelp(nullptr, nullptr, hhUninitialize, app.helpCookie);
   PostQuitMessage(0);
 }
@@ -171,6 +174,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_VSCROLL: scrollVertically(window, wParam); return 0;
     case WM_COMMAND: dispatchCommand(window, LOWORD(wParam)); return 0;
     case WM_INITMENUPOPUP: onInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_LBUTTONDOWN: if (sceneClick(true)) return 0; break;
+    case WM_RBUTTONDOWN: if (sceneClick(false)) return 0; break;
     case WM_ENTERSIZEMOVE: app.inSizeMove = 1; app.eraseInSizeMove = 1; return 0;
     case WM_EXITSIZEMOVE: onExitSizeMove(window); return 0;
     case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
