@@ -72,23 +72,30 @@ double remapNearest(const Pixmap& picture, const Palette& palette, uint8_t* indi
     const uint32_t* row = &picture.pixels[size_t(y) * w];
     uint8_t* out = indices + size_t(y) * w;
     uint32_t last = kEmpty, lastIndex = 0, lastDistance = 0;
+    uint64_t rowTotal = 0;
     for (int x = 0; x < w; ++x) {
       const uint32_t c = row[x];
       if (c != last) {
         last = c;
-        lastIndex = finder.find(c, &lastDistance);
-        if (x > 0 && out[x - 1] != lastIndex) {
-          const int r = int(redOf(c)), g = int(greenOf(c)), b = int(blueOf(c));
-          const int d = distance(r, g, b, palette.colours[out[x - 1]]);
-          if (d <= int(lastDistance) + kRunSlack) {
+        const int r = int(redOf(c)), g = int(greenOf(c)), b = int(blueOf(c));
+        // As in remapDiffused: the predecessor's entry within kRunSlack
+        // needs no search.
+        const int previousDistance = x > 0 ? distance(r, g, b, palette.colours[out[x - 1]]) : 0;
+        if (x > 0 && previousDistance <= kRunSlack) {
+          lastIndex = out[x - 1];
+          lastDistance = uint32_t(previousDistance);
+        } else {
+          lastIndex = finder.find(c, &lastDistance);
+          if (x > 0 && out[x - 1] != lastIndex && previousDistance <= int(lastDistance) + kRunSlack) {
             lastIndex = out[x - 1];
-            lastDistance = uint32_t(d);
+            lastDistance = uint32_t(previousDistance);
           }
         }
       }
       out[x] = uint8_t(lastIndex);
-      total += lastDistance;
+      rowTotal += lastDistance;
     }
+    total += double(rowTotal);
   }
   return total;
 }
@@ -125,6 +132,11 @@ double remapDiffused(const Pixmap& picture, const Palette& palette, float streng
     const bool reverse = (y & 1) != 0;
     const int step = reverse ? -1 : 1;
     std::fill(below.begin(), below.end(), 0);
+    uint64_t rowTotal = 0;
+    // The last query and its answer: in busy areas nothing is carried, and
+    // neighbours often ask for the same colour.
+    int lastR = -1, lastG = -1, lastB = -1;
+    uint32_t lastFound = 0, lastDistance = 0;
     for (int k = 0; k < w; ++k) {
       const int x = reverse ? w - 1 - k : k;
       const uint32_t c = row[x];
@@ -133,18 +145,33 @@ double remapDiffused(const Pixmap& picture, const Palette& palette, float streng
       const int g = clampByte(int(greenOf(c)) + e[1] / 16);
       const int b = clampByte(int(blueOf(c)) + e[2] / 16);
       const int weight = share[x];
-      uint32_t found;
-      uint32_t i = finder.find(r, g, b, &found);
+      // A busy pixel may repeat its predecessor's entry when that costs at
+      // most kRunSlack more than the nearest. An entry already within
+      // kRunSlack qualifies whatever the nearest is, so no search is needed.
+      uint32_t previous = 256;
+      int previousDistance = 0;
       if (weight == 0 && k > 0) {
-        const uint32_t previous = indices[size_t(y) * w + (x - step)];
-        if (previous != i && distance(r, g, b, palette.colours[previous]) <= int(found) + kRunSlack)
-          i = previous;
+        previous = indices[size_t(y) * w + (x - step)];
+        previousDistance = distance(r, g, b, palette.colours[previous]);
+      }
+      uint32_t i;
+      if (previous < 256 && previousDistance <= kRunSlack) {
+        i = previous;
+      } else {
+        if (r != lastR || g != lastG || b != lastB) {
+          lastFound = finder.find(r, g, b, &lastDistance);
+          lastR = r;
+          lastG = g;
+          lastB = b;
+        }
+        i = lastFound;
+        if (previous < 256 && previous != i && previousDistance <= int(lastDistance) + kRunSlack) i = previous;
       }
       indices[size_t(y) * w + x] = uint8_t(i);
       const uint32_t chosen = palette.colours[i];
       const int cr = int(redOf(chosen)), cg = int(greenOf(chosen)), cb = int(blueOf(chosen));
       const int dr0 = int(redOf(c)) - cr, dg0 = int(greenOf(c)) - cg, db0 = int(blueOf(c)) - cb;
-      total += double(dr0 * dr0 + dg0 * dg0 + db0 * db0);
+      rowTotal += uint32_t(dr0 * dr0 + dg0 * dg0 + db0 * db0);
       if (weight == 0) continue;
       const int diff[3] = {std::clamp(r - cr, -kMaxCarried, kMaxCarried),
                            std::clamp(g - cg, -kMaxCarried, kMaxCarried),
@@ -161,6 +188,7 @@ double remapDiffused(const Pixmap& picture, const Palette& palette, float streng
         belowAhead[ch] += d * 1 / 16;
       }
     }
+    total += double(rowTotal);
     here.swap(below);
     lumaUp.swap(lumaRow);
     lumaRow.swap(lumaDown);
