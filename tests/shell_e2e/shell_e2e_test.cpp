@@ -280,3 +280,56 @@ TEST(Help, ContentsCommandOpensAHelpWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run by tests/shell/spare_drive_test.sh, which maps the spare drive letter
+// named by QB_SPARE_DRIVE to a scratch folder with a sentinel in its root.
+// The program starts with that drive current and its base folder made a
+// file, so the working folder cannot be set up: it must say so and delete
+// nothing in the drive's root.
+TEST(WorkFolderStart, SpareDriveUnusableBaseFolderLeavesTheDriveRootAlone) {
+  const char* drive = getenv("QB_SPARE_DRIVE");
+  ASSERT_NE(nullptr, drive) << "run through spare_drive_test.sh";
+  std::string root = std::string(drive) + "\\";
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + "sentinel.gif").c_str()));
+
+  char appData[MAX_PATH] = "";
+  ASSERT_TRUE(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH) > 0);
+  std::string base = std::string(appData) + "\\quobixpics";
+  std::string saved = base + ".saved-by-test";
+  bool hadBase = MoveFileA(base.c_str(), saved.c_str()) != 0;
+  HANDLE blocker = CreateFileA(base.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, blocker);
+  CloseHandle(blocker);
+
+  // The message box comes during window creation, before the main window
+  // exists, so the program is started here rather than by launchApp.
+  std::string exe = binFolder() + "quobixlens.exe";
+  std::string commandLine = "\"" + exe + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  App app;
+  HWND box = nullptr;
+  if (CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                     root.c_str(), &startup, &process)) {
+    CloseHandle(process.hThread);
+    app.process = process.hProcess;
+    app.processId = process.dwProcessId;
+    box = waitDialog(app);
+  }
+  if (box) {
+    EXPECT_EQ("Error1", windowText(box));
+    EXPECT_EQ("記録ファイル保管場所作成に失敗", messageBoxText(box));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }
+  Sleep(1000);
+  releaseApp(app);
+  DeleteFileA(base.c_str());
+  if (hadBase) MoveFileA(saved.c_str(), base.c_str());
+  EXPECT_NE(nullptr, box);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + "sentinel.gif").c_str()));
+}
+
+}  // namespace
