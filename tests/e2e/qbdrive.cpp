@@ -3,6 +3,9 @@
 //
 //   qbdrive wait CLASS SECONDS   exit 0 once a visible window of that class
 //                                exists and answers messages, 1 on time-out
+//   qbdrive command CLASS NUMBER posts the menu command NUMBER to that window
+//                                (for screenshots of dialogs), exit 0 once
+//                                posted
 //   qbdrive close CLASS [SECONDS]
 //                                WM_CLOSE to that window, Yes to the
 //                                confirmation box, exit 0 once the program
@@ -36,7 +39,9 @@ int finish(int code) {
 }
 
 int usage() {
-  fprintf(stderr, "usage: qbdrive wait CLASS SECONDS | qbdrive close CLASS [SECONDS]\n");
+  fprintf(stderr,
+          "usage: qbdrive wait CLASS SECONDS | qbdrive command CLASS NUMBER |"
+          " qbdrive close CLASS [SECONDS]\n");
   return finish(2);
 }
 
@@ -78,6 +83,15 @@ int waitCommand(const char* className, int seconds) {
     }
     Sleep(50);
   }
+}
+
+int postMenuCommand(const char* className, int command) {
+  HWND window = findVisible(className);
+  if (window == NULL || !PostMessageA(window, WM_COMMAND, (WPARAM)command, 0)) {
+    fprintf(stderr, "qbdrive: no window of class %s to post to\n", className);
+    return finish(1);
+  }
+  return finish(0);
 }
 
 int closeCommand(const char* className, int seconds) {
@@ -140,6 +154,8 @@ int main(int argc, char** argv) {
     return usage();
   if (strcmp(argv[1], "wait") == 0 && argc == 4)
     return waitCommand(argv[2], seconds);
+  if (strcmp(argv[1], "command") == 0 && argc == 4)
+    return postMenuCommand(argv[2], seconds);
   if (strcmp(argv[1], "close") == 0 && argc <= 4)
     return closeCommand(argv[2], seconds);
   return usage();
