@@ -145,6 +145,42 @@ testing::AssertionResult fittedTo(App& app, int clientWidth, int clientHeight) {
   return testing::AssertionSuccess();
 }
 
+TEST(ViewerStart, WithoutAPictureKeepsItsTitleAndIgnoresZoomAndKeys) {
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchApp(app, binFolder() + "quobixlens.exe", "", "quobixlens")) << app.error;
+  EXPECT_EQ("クオビクス・画像回転", windowTitle(app));
+  // A dialog may show a moment after the command was handled; give it one.
+  ASSERT_TRUE(postCommand(app, IDM_ZOOM)) << app.error;
+  EXPECT_EQ(NULL, waitDialog(app, 1000));
+  for (int key : {VK_NEXT, VK_END, VK_DOWN, VK_RIGHT})
+    ASSERT_TRUE(postKey(app, key)) << app.error;
+  EXPECT_TRUE(positionsAre(app, 0, 0));
+  EXPECT_EQ("クオビクス・画像回転", windowTitle(app));
+}
+
+TEST(ViewerMenu, StillPictureInAFolderOfTwo) {
+  App app;
+  AppGuard guard(app);
+  // tests/data/e2e holds two pictures, so stepping is possible; the
+  // picture is not animated and no worker runs.
+  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  struct Item {
+    int command;
+    bool grayed;
+  } items[] = {{IDM_OPEN, false},           {IDM_PRINT, true},
+               {IDM_EXIT, false},           {IDM_ZOOM, false},
+               {IDM_NEXT_PICTURE, false},   {IDM_PREVIOUS_PICTURE, false},
+               {IDM_STOP_ANIMATION, true},  {IDM_PLAY_ANIMATION, true},
+               {IDM_PLAYBACK_SPEED, true},  {IDM_SCENE, true},
+               {IDM_STOP_THREAD, true},     {IDM_ABOUT, false}};
+  for (const Item& item : items) {
+    UINT state = 0xdeadbeef;
+    ASSERT_TRUE(readMenuState(app, item.command, &state)) << app.error;
+    EXPECT_EQ(item.grayed, (state & MF_GRAYED) != 0) << "item " << item.command;
+  }
+}
+
 TEST(ViewerSmallPicture, OpensAtTenTenSizedToThePictureWithItsPixels) {
   App app;
   AppGuard guard(app);
@@ -307,6 +343,34 @@ TEST(ViewerZoom, FiftyThenTenIsIgnoredThenElevenIsTaken) {
   EXPECT_EQ("11", dialogItemText(dialog, IDC_ZOOM_EDIT));
   ASSERT_TRUE(pressDialogButton(app, dialog, IDCANCEL)) << app.error;
   EXPECT_TRUE(fittedTo(app, 275, 165));
+}
+
+uint32_t smallDoubled(int x, int y) {
+  return smallColour(x / 2, y / 2);
+}
+
+TEST(ViewerZoom, RefusedEntriesChangeNothingAndTwoHundredDoubles) {
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  // Empty, no digits, the zoom in force, a minus sign (a huge zoom when
+  // read unsigned) and a zoom whose display no window could hold: each
+  // closes the dialog and leaves the view as it was.
+  for (const char* entry : {"", "abc", "100", "-5", "100000"}) {
+    SCOPED_TRACE(std::string("entry '") + entry + "'");
+    ASSERT_TRUE(zoomTo(app, "100", entry));
+    EXPECT_TRUE(isRunning(app));
+    EXPECT_TRUE(fittedTo(app, kSmallWidth, kSmallHeight));
+  }
+  Capture shot;
+  ASSERT_TRUE(captureClient(app, &shot)) << app.error;
+  EXPECT_TRUE(showsPicture(shot, smallColour, 0, 0));
+
+  // Leading blanks and trailing text are read the usual way: " 200%" is 200.
+  ASSERT_TRUE(zoomTo(app, "100", " 200%"));
+  EXPECT_TRUE(fittedTo(app, 2 * kSmallWidth, 2 * kSmallHeight));
+  ASSERT_TRUE(captureClient(app, &shot)) << app.error;
+  EXPECT_TRUE(showsPicture(shot, smallDoubled, 0, 0));
 }
 
 TEST(ViewerClose, AsksFirstNoKeepsTheWindowYesEndsWithZero) {
