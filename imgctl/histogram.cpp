@@ -12,6 +12,9 @@
 // colour list are both derived from the table afterwards, so the pixels are
 // read once.
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "imgctl/quantize.h"
 
@@ -24,6 +27,10 @@ struct FineCell {
   uint32_t count;
   uint32_t lowR, lowG, lowB;  // sums of the 2 low bits
   uint32_t lowSquares;        // sum of squares of the 2 low bits, all channels
+};
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
 };
 
 inline size_t wuIndex(int r, int g, int b) { return (size_t(r) * 33 + size_t(g)) * 33 + size_t(b); }
@@ -74,17 +81,24 @@ bool exactPalette(const Pixmap& picture, Palette& palette) {
 }
 
 void gatherColourStats(const Pixmap& picture, ColourStats& stats) {
-  std::vector<FineCell> fine(size_t(1) << 18, FineCell{0, 0, 0, 0, 0});
+  // calloc hands out fresh zero pages, so only the pages the picture's
+  // colours touch cost anything; the touched cells are listed as they are
+  // met, so the 262144 cells are never scanned whole.
+  std::unique_ptr<FineCell[], FreeDeleter> fine(static_cast<FineCell*>(std::calloc(size_t(1) << 18, sizeof(FineCell))));
+  if (!fine) throw std::bad_alloc();
+  std::vector<uint32_t> touched;
   for (const uint32_t c : picture.pixels) {
     const uint32_t r = redOf(c), g = greenOf(c), b = blueOf(c);
-    FineCell& cell = fine[((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2)];
+    const uint32_t index = ((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2);
+    FineCell& cell = fine[index];
+    if (cell.count++ == 0) touched.push_back(index);
     const uint32_t lr = r & 3, lg = g & 3, lb = b & 3;
-    ++cell.count;
     cell.lowR += lr;
     cell.lowG += lg;
     cell.lowB += lb;
     cell.lowSquares += lr * lr + lg * lg + lb * lb;
   }
+  std::sort(touched.begin(), touched.end());  // cell order, whatever the pixel order
 
   const size_t cube = 33 * 33 * 33;
   stats.weight.assign(cube, 0);
@@ -94,9 +108,8 @@ void gatherColourStats(const Pixmap& picture, ColourStats& stats) {
   stats.sumSquares.assign(cube, 0.0);
   stats.colours.clear();
   stats.pixelCount = picture.pixels.size();
-  for (uint32_t i = 0; i < fine.size(); ++i) {
+  for (const uint32_t i : touched) {
     const FineCell& cell = fine[i];
-    if (cell.count == 0) continue;
     const int64_t n = cell.count;
     const int64_t baseR = (i >> 12) << 2, baseG = ((i >> 6) & 63) << 2, baseB = (i & 63) << 2;
     const int64_t sr = n * baseR + cell.lowR, sg = n * baseG + cell.lowG, sb = n * baseB + cell.lowB;
