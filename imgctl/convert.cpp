@@ -36,19 +36,21 @@ void dropUnused(Palette& palette, std::vector<uint8_t>& indices) {
   palette = kept;
 }
 
-// The remembered slot to reuse for a photo, or -1.
+// The remembered slot to reuse for a photo, or -1: of those that serve it
+// well enough, the one used most, then the most recent.
 int chooseRemembered(const PaletteMemory& memory, const ColourStats& stats, const Palette& fresh) {
   const double pixels = double(stats.pixelCount);
   const PaletteFit own = measurePalette(stats.colours, fresh, INFINITY, kPoorDistance);
   const double limit = own.error * kReuseErrorRatio + kReuseErrorSlack * pixels;
+  int chosen = -1;
   for (int s = 0; s < memory.used; ++s) {
     const Palette& candidate = memory.slots[s];
-    if (candidate.count == 0) continue;
+    if (candidate.count == 0 || (chosen >= 0 && memory.uses[s] <= memory.uses[chosen])) continue;
     const PaletteFit fit = measurePalette(stats.colours, candidate, limit, kPoorDistance);
     if (fit.error > limit) continue;
-    if (double(fit.poor) <= double(own.poor) + kReusePoorShare * pixels) return s;
+    if (double(fit.poor) <= double(own.poor) + kReusePoorShare * pixels) chosen = s;
   }
-  return -1;
+  return chosen;
 }
 
 int convert(const Pixmap& picture, const PaletteMemory* memory, const ConvertOptions& options,
@@ -59,12 +61,14 @@ int convert(const Pixmap& picture, const PaletteMemory* memory, const ConvertOpt
   if (exactPalette(picture, palette)) {
     report.exact = true;
     if (memory && options.reusePalettes) {
+      int chosen = -1;
       for (int s = 0; s < memory->used; ++s) {
-        if (memory->slots[s].count > 0 && holdsAll(memory->slots[s], palette)) {
-          palette = memory->slots[s];
-          report.reusedSlot = s;
-          break;
-        }
+        if (memory->slots[s].count == 0 || (chosen >= 0 && memory->uses[s] <= memory->uses[chosen])) continue;
+        if (holdsAll(memory->slots[s], palette)) chosen = s;
+      }
+      if (chosen >= 0) {
+        palette = memory->slots[chosen];
+        report.reusedSlot = chosen;
       }
     }
     remapExact(picture, palette, indices.data());
@@ -98,9 +102,14 @@ void rememberPalette(PaletteMemory& memory, const Palette& palette) {
   int found = -1;
   for (int s = 0; s < memory.used; ++s)
     if (samePalette(memory.slots[s], palette)) found = s;
-  int last = found >= 0 ? found : (memory.used < PaletteMemory::kSlots ? memory.used++ : memory.used - 1);
-  for (int s = last; s > 0; --s) memory.slots[s] = memory.slots[s - 1];
+  const uint32_t uses = found >= 0 ? memory.uses[found] + 1 : 1;
+  const int last = found >= 0 ? found : (memory.used < PaletteMemory::kSlots ? memory.used++ : memory.used - 1);
+  for (int s = last; s > 0; --s) {
+    memory.slots[s] = memory.slots[s - 1];
+    memory.uses[s] = memory.uses[s - 1];
+  }
   memory.slots[0] = palette;
+  memory.uses[0] = uses;
 }
 
 int pictureToGif(const Pixmap& picture, const PaletteMemory* memory, const ConvertOptions& options,

@@ -26,7 +26,9 @@
 // every remembered palette converts exactly as it would on its own, and
 // converting the same picture twice gives the same bytes (the remembered
 // palette is then its own). Several slots keep a save on one thread from
-// breaking the run of frames converted on another.
+// breaking the run of frames converted on another; when more than one
+// remembered palette would do, the one used by the most conversions wins
+// (the running animation's), then the most recent.
 #pragma once
 
 #include <cstdint>
@@ -46,9 +48,11 @@ struct PaletteMemory {
   static constexpr int kSlots = 3;
   int used = 0;                 // slots filled, most recent first
   Palette slots[kSlots];
+  uint32_t uses[kSlots] = {};   // conversions that wrote each slot's palette
 };
 
-// Puts palette first in memory (moving it up if it is already there).
+// Puts palette first in memory, counting one more use of it (moving it up
+// if it is already there).
 void rememberPalette(PaletteMemory& memory, const Palette& palette);
 
 struct ConvertOptions {

@@ -170,6 +170,29 @@ TEST(PaletteMemory, ExactPicturesReuseOnlyTablesHoldingTheirColours) {
   EXPECT_EQ(foreign.pixels, decodedPixels(f.gif).pixels);
 }
 
+// A save of the same photo between two frames must not take over the
+// animation's table: both remembered palettes would serve the next frame,
+// and the one more conversions used (the animation's) wins.
+TEST(PaletteMemory, AnInterleavedSaveDoesNotBreakTheSequence) {
+  const Pixmap photo = hatPhoto();
+  PaletteMemory memory;
+  const Converted first = convert(imgctl_test::rotatedOnFill(photo, 0, 0x3050A0), &memory);
+  convert(imgctl_test::rotatedOnFill(photo, 10, 0x3050A0), &memory);
+  const Converted saved = convert(imgctl_test::syntheticPhoto(120, 100, 5), &memory);
+  EXPECT_EQ(-1, saved.report.reusedSlot);  // unrelated: a palette of its own
+  const Converted next = convert(imgctl_test::rotatedOnFill(photo, 20, 0x3050A0), &memory);
+  EXPECT_EQ(tableBytes(first.gif), tableBytes(next.gif));
+  EXPECT_EQ(1, next.report.reusedSlot);
+
+  // A related save (the photo itself, unturned, on no fill) that a fresh
+  // palette would serve: it is given its own palette or the animation's,
+  // and either way the next frame keeps the animation's.
+  Pixmap unturned = photo;
+  convert(unturned, &memory);
+  const Converted after = convert(imgctl_test::rotatedOnFill(photo, 30, 0x3050A0), &memory);
+  EXPECT_EQ(tableBytes(first.gif), tableBytes(after.gif));
+}
+
 TEST(PaletteMemory, KeepsTheMostRecentFirstWithoutDuplicates) {
   PaletteMemory memory;
   Palette a, b, c, d;
@@ -183,11 +206,14 @@ TEST(PaletteMemory, KeepsTheMostRecentFirstWithoutDuplicates) {
   imgctl::rememberPalette(memory, a);
   ASSERT_EQ(2, memory.used);
   EXPECT_EQ(1u, memory.slots[0].colours[0]);
+  EXPECT_EQ(2u, memory.uses[0]);
   EXPECT_EQ(2u, memory.slots[1].colours[0]);
+  EXPECT_EQ(1u, memory.uses[1]);
   imgctl::rememberPalette(memory, c);
   imgctl::rememberPalette(memory, d);
   ASSERT_EQ(PaletteMemory::kSlots, memory.used);
   EXPECT_EQ(4u, memory.slots[0].colours[0]);
   EXPECT_EQ(3u, memory.slots[1].colours[0]);
   EXPECT_EQ(1u, memory.slots[2].colours[0]);
+  EXPECT_EQ(2u, memory.uses[2]);  // counts travel with their palettes
 }
