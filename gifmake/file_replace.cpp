@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+namespace giffile {
+
 bool fileExists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
@@ -15,3 +17,5 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
+
+}  // namespace giffile

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <windows.h>
 
+namespace giffile {
+
 bool fileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -17,3 +19,5 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 void removeFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
+}  // namespace giffile

@@ -30,7 +30,6 @@
 // not exist.
 #include "gifmake/gifmake.h"
 
-#include <clocale>
 #include <cstring>
 #include <fstream>
 
@@ -93,10 +92,16 @@ bool openBesideTarget(const std::string& target, std::string& tempPath, std::ofs
   return false;
 }
 
+bool mayProceed(const AssemblyControl* control, size_t done, size_t total) {
+  return !control || !control->proceed ||
+         control->proceed(control->context, static_cast<int>(done), static_cast<int>(total));
+}
+
 // Writes head, frames, trailer and the patched screen descriptor to out.
 int writeFrames(std::ostream& out, const std::vector<GifImageInfo>& records,
                 const std::vector<int>& imageIndices, const std::vector<std::string>& framePaths,
-                uint16_t backgroundIndex, uint16_t loopCount, int& written) {
+                uint16_t backgroundIndex, uint16_t loopCount, int& written,
+                const AssemblyControl* control) {
   written = 0;
   if (framePaths.empty() || records.size() < framePaths.size() || imageIndices.size() < framePaths.size())
     return GifNoFrameWritten;
@@ -116,6 +121,7 @@ int writeFrames(std::ostream& out, const std::vector<GifImageInfo>& records,
 
   uint16_t colourResolution = header.colourResolution, maxRight = 0, maxBottom = 0;
   for (size_t i = 0; i < framePaths.size(); i++) {
+    if (!mayProceed(control, i, framePaths.size())) return GifAssemblyStopped;
     // readFrameInfo sets hasControl on every record it fills; a frame it
     // could not read has no delay or disposal to give and stays out.
     if (!records[i].hasControl) continue;
@@ -305,15 +311,21 @@ int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMetho
 
 int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector<int>& imageIndices,
                      const std::string& outputPath, const std::vector<std::string>& framePaths,
-                     uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten) {
+                     uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten,
+                     const AssemblyControl* control) {
   int written = 0;
   std::string tempPath;
   std::ofstream out;
   int result = GifOutputNotCreated;
   if (openBesideTarget(outputPath, tempPath, out)) {
-    result = writeFrames(out, records, imageIndices, framePaths, backgroundIndex, loopCount, written);
+    result = writeFrames(out, records, imageIndices, framePaths, backgroundIndex, loopCount, written,
+                         control);
     out.close();
     if (result == GifWritten && out.fail()) result = GifOutputWriteFailed;
+    // The last word before the target changes: a caller that is asking its
+    // user whether to stop holds the assembly here.
+    if (result == GifWritten && !mayProceed(control, framePaths.size(), framePaths.size()))
+      result = GifAssemblyStopped;
     if (result == GifWritten && !replaceFile(tempPath, outputPath)) result = GifOutputNotCreated;
     if (result != GifWritten) removeFile(tempPath);
   }
@@ -322,19 +334,19 @@ int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector
 }
 
 int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath,
-                        const GifParams& params, int* framesWritten) {
+                        const GifParams& params, int* framesWritten,
+                        const AssemblyControl* control) {
   std::vector<GifImageInfo> records(framePaths.size(), GifImageInfo{});
   std::vector<int> imageIndices(framePaths.size(), 0);
-#ifdef _WIN32
-  // Frame paths are code page 932 text; the runtime's conversions of them
-  // must use that code page whatever thread this runs on.
-  std::setlocale(LC_ALL, "japanese");
-#endif
+  // Frame paths are code page 932 text opened through the A functions,
+  // which take the system code page, not the C locale; the locale is the
+  // program's and is set once at start-up, never from the thread that
+  // assembles (setlocale is process-wide and would race the main thread).
   for (size_t i = 0; i < framePaths.size(); i++)
     readFrameInfo(framePaths[i], 0, params.disposalMethod, params.transparentIndex,
                   params.transparencyOn, params.delay, records[i]);
   return writeAnimatedGif(records, imageIndices, outputPath, framePaths, params.backgroundIndex,
-                          params.loopCount, framesWritten);
+                          params.loopCount, framesWritten, control);
 }
 
 int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath) {

@@ -146,6 +146,19 @@ enum AssembleResult {
   GifFirstFrameUnreadable = -2, // the first frame file cannot be opened or parsed
   GifNoFrameWritten = -3,       // no frame file could be spliced
   GifOutputWriteFailed = -4,    // writing the output failed (disk full, ...)
+  GifAssemblyStopped = -5,      // the caller's control said stop; nothing was put in place
+};
+
+// Lets the thread that runs an assembly be followed and stopped from
+// another. proceed is called on the assembling thread before each frame
+// (done = frames handled so far) and once more, with done = total, just
+// before the finished file is put in place of the target; when it returns
+// false the assembly ends with GifAssemblyStopped and leaves nothing
+// behind. The last call may wait: while it has not returned, the target is
+// still the file the user had.
+struct AssemblyControl {
+  bool (*proceed)(void* context, int done, int total);
+  void* context;
 };
 
 // Splices the frame files, in order, into outputPath with the values of
@@ -154,7 +167,8 @@ enum AssembleResult {
 // complete, so on any failure an existing file at outputPath is untouched and
 // nothing is left behind. framesWritten (when given) gets the frame count.
 int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath,
-                        const GifParams& params, int* framesWritten = nullptr);
+                        const GifParams& params, int* framesWritten = nullptr,
+                        const AssemblyControl* control = nullptr);
 // The same with a snapshot of the program-wide gifParams.
 int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath);
 
@@ -170,7 +184,8 @@ int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMetho
 // left out. Returns an AssembleResult.
 int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector<int>& imageIndices,
                      const std::string& outputPath, const std::vector<std::string>& framePaths,
-                     uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten = nullptr);
+                     uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten = nullptr,
+                     const AssemblyControl* control = nullptr);
 
 // Writes "GIF89a", the logical screen descriptor, the global table and the
 // NETSCAPE2.0 block, taken from image `imageIndex` of the first frame file.
@@ -199,7 +214,14 @@ int writeImage(std::ostream& out, std::istream& frame, const GifImageInfo& image
 // ---------------------------------------------------------------------------
 // file_replace.cpp / file_replace_win.cpp: the platform's file operations.
 
+// They live in a namespace of their own because the test support library
+// has a fileExists of its own, and the program's tests link both.
+namespace giffile {
 bool fileExists(const std::string& path);
 // Puts `from` in the place of `to`, replacing an existing `to`.
 bool replaceFile(const std::string& from, const std::string& to);
 void removeFile(const std::string& path);
+}  // namespace giffile
+using giffile::fileExists;
+using giffile::replaceFile;
+using giffile::removeFile;
