@@ -130,14 +130,13 @@ bool pressDialogButton(App& app, HWND dialog, int buttonId, int timeoutMs) {
       return fail(app, "the dialog was still shown %d ms after button %d", timeoutMs, buttonId);
     Sleep(10);
   }
-  // The answer may end the program (Yes to closing); there is no window to
-  // synchronise with then.
-  for (int i = 0; i < 10 && isRunning(app) && IsWindow(app.window); ++i)
+  // A settle of about 150 ms, then a full idle wait: Wine can swallow the
+  // first message posted to the owner right after a modal dialog closes.
+  // The answer may also end the program (Yes to closing), which the settle
+  // notices; there is no window to synchronise with then.
+  for (int i = 0; i < 15 && isRunning(app) && IsWindow(app.window); ++i)
     Sleep(10);
   if (!isRunning(app) || !IsWindow(app.window))
     return true;
-  // A short settle, then one full idle wait: the first message posted to
-  // the owner right after a modal dialog closes can be swallowed by Wine.
-  Sleep(50);
   return waitIdle(app, remainingMs(start, timeoutMs) + kIdleTimeoutMs);
 }
