@@ -46,4 +46,28 @@ void resetAppState() {
   app.speedEditWriting = 0;
   app.sceneValue = 0;
   app.sceneCurrent = 0;
+  resetFramesJob(&app.framesJob);
+  app.gifOutputPath[0] = '\0';
+  app.firstFramePath[0] = '\0';
+  app.stopQuestionOpen = 0;
+  app.workerDoneDeferred = 0;
+  app.dialogPalette.clear();
+  app.dialogPaletteBits = 0;
+  app.pickedTransparentIndex = 0;
+  app.savedBackgroundIndex = 0;
+  app.savedTransparentIndex = 0;
+  app.colourTable = ColourTableView{nullptr, nullptr, nullptr, {0, 0, 0, 0}, 0, 0, -1, -1, 0, nullptr};
+}
+
+void resetFramesJob(RotationFramesJob* job) {
+  job->picture = nullptr;
+  job->angleStep = 0;
+  job->frameCount = 0;
+  job->tempBmpPath[0] = '\0';
+  job->tempBmpPathWide[0] = L'\0';
+  job->outputPath = nullptr;
+  job->workerState = 1;
+  job->assemblyGate = 0;
+  job->lastResult = 0;
+  job->window = nullptr;
 }

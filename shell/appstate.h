@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,37 @@ struct FolderList {
   int folderCount;                 // navigable count: nameCount after a good scan, else 0
   int folderIndex;                 // index in names of the shown picture
   std::string scannedName;         // file name of the last scanned path (title after a failed scan)
+};
+
+// The animated GIF of a full turn: the job of the single frames worker.
+// workerState and assemblyGate are shared with the worker thread and change
+// only through interlocked operations; lastResult is read by the main
+// thread only after the worker has ended.
+struct RotationFramesJob {
+  Picture* picture;                   // the worker's own copy, owned; none when idle
+  int angleStep;                      // degrees between frames, below 360 in magnitude; 0 when idle
+  int frameCount;                     // frames of the turn; 0 when idle
+  char tempBmpPath[MAX_PATH];         // workFolder + "\temp.bmp"; empty when idle
+  wchar_t tempBmpPathWide[MAX_PATH];  // the same in UTF-16; empty when idle
+  const char* outputPath;             // gifOutputPath while a job runs; none when idle
+  volatile LONG workerState;          // 1 rendering, 2 assembling or done, 0 stop asked; 1 when idle
+  volatile LONG assemblyGate;         // 0 open, 1 held by the stop question, 2 stop, 3 replacing; 0 when idle
+  int lastResult;                     // code of the worker's last step; 0 when idle
+  HWND window;                        // receives WorkerDone and the progress; none when idle
+};
+
+// The colour table dialog while it is open (one at a time).
+struct ColourTableView {
+  HDC surfaceDC;                      // off-screen grid, marks and text frames; none when closed
+  HBITMAP surfaceBitmap;              // selected into surfaceDC; none when closed
+  HGDIOBJ previousBitmap;             // surfaceDC's own bitmap, put back before deleting
+  RECT client;                        // client rectangle at opening, pixels
+  short columns;                      // of the grid; 0 for an empty palette
+  short rows;
+  int selectedColumn;                 // the current choice; -1 when the grid has no cell
+  int selectedRow;
+  int newShown;                       // 1 once the new-choice texts are shown
+  uint16_t* slot;                     // the index it starts from and writes on OK
 };
 
 struct AppState {
@@ -75,8 +107,24 @@ struct AppState {
   int speedEditWriting;               // 1 while the dialog writes its own rate edit
   int sceneValue;                     // frame count in, chosen frame number out
   int sceneCurrent;                   // frame shown when the scene dialog opens
+
+  // Animated GIF of a full turn: the worker's job, the output name, and the
+  // values the parameter and colour table dialogs exchange.
+  RotationFramesJob framesJob;        // idle values between jobs
+  char gifOutputPath[MAX_PATH];       // output dialog's name; empty at start, kept between jobs
+  char firstFramePath[MAX_PATH];      // frame 0 file of the job being set up; empty otherwise
+  int stopQuestionOpen;               // 1 while the force-stop question is shown
+  int workerDoneDeferred;             // 1 when WorkerDone came during that question
+  std::vector<uint8_t> dialogPalette; // RGB triples shown by the colour table; empty outside it
+  uint16_t dialogPaletteBits;         // its size in bits (2^bits entries); 0 when empty
+  uint16_t pickedTransparentIndex;    // the transparent-colour grid's working index; 0 at start
+  uint16_t savedBackgroundIndex;      // gifParams indices when the parameter dialog opened
+  uint16_t savedTransparentIndex;
+  ColourTableView colourTable;        // all none while no colour table dialog is open
 };
 
 extern AppState app;
 
 void resetAppState();
+// The idle values of a frames job: at start and after each job ends.
+void resetFramesJob(RotationFramesJob* job);
