@@ -19,24 +19,6 @@ std::string appDataFolder() {
   return path;
 }
 
-void removeTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        removeTree(path + "\\" + name);
-      else
-        DeleteFileA((path + "\\" + name).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-  DeleteFileA(path.c_str());
-}
-
 class WorkFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {

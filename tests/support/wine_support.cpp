@@ -30,6 +30,8 @@ class ProgramEnvironment : public ::testing::Environment {
 const ::testing::Environment* const environment =
     ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
 
+}  // namespace
+
 void removeTree(const std::string& path) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
@@ -46,9 +48,8 @@ void removeTree(const std::string& path) {
     FindClose(search);
   }
   RemoveDirectoryA(path.c_str());
+  DeleteFileA(path.c_str());
 }
-
-}  // namespace
 
 std::string testDataPath(const std::string& relative) {
   std::string path = std::string("Z:") + QB_TESTDATA + "/" + relative;

@@ -27,6 +27,9 @@ class ScratchFolder {
   std::string path_;
 };
 
+// Deletes a file, or a folder with everything in it.
+void removeTree(const std::string& path);
+
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);
 std::string readFile(const std::string& path);
