@@ -22,6 +22,11 @@
 //     so a palette of its own fits it about 25 % better; the ratio leaves
 //     room for that, while a foreign photo's palette is typically several
 //     times worse.
+// A picture that cannot reuse a remembered palette but is mostly made of the
+// exact colours of the leading one (a turned logo on its fill colour: the
+// first frame is exact, later frames gain blended edges) gets a palette of
+// its own lined up with it: every shared colour keeps its index, so a
+// transparent or background index still names the same colour.
 // The fresh palette is always computed first, so a picture unrelated to
 // every remembered palette converts exactly as it would on its own, and
 // converting the same picture twice gives the same bytes (the remembered
@@ -65,7 +70,8 @@ struct ConvertOptions {
 struct ConvertReport {
   Palette palette;         // the colour table written (count entries)
   bool exact = false;      // every pixel kept its colour
-  int reusedSlot = -1;     // the memory slot reused, -1 for a fresh palette
+  int reusedSlot = -1;     // the memory slot reused, -1 for a palette of its own
+  bool aligned = false;    // a palette of its own, lined up with a remembered one
   double squaredError = 0; // sum over pixels of the squared RGB error
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "imgctl/bmp_reader.h"
@@ -191,6 +192,85 @@ TEST(PaletteMemory, AnInterleavedSaveDoesNotBreakTheSequence) {
   convert(unturned, &memory);
   const Converted after = convert(imgctl_test::rotatedOnFill(photo, 30, 0x3050A0), &memory);
   EXPECT_EQ(tableBytes(first.gif), tableBytes(after.gif));
+}
+
+namespace {
+
+// Four flat colours in blocks, 60 x 80, so that on the 100 x 100 turning
+// surface the unturned frame lands on whole pixels and stays exact.
+Pixmap logo() {
+  Pixmap p;
+  p.width = 60;
+  p.height = 80;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 60; ++x) {
+      uint32_t c = 0xF4F0E8;
+      if (x > 8 && x < 30 && y > 10 && y < 40) c = 0xC01020;
+      if ((x - 40) * (x - 40) + (y - 55) * (y - 55) < 150) c = 0x1040C0;
+      if (y > 68) c = 0x20A040;
+      p.pixels.push_back(c);
+    }
+  return p;
+}
+
+}  // namespace
+
+// A turned logo: the first frame is exact; later frames gain blended edges,
+// cannot reuse its small table, and get tables of their own in which the
+// fill and the logo's colours keep the first frame's indices.
+TEST(PaletteMemory, TurnedLogoKeepsItsColoursAtTheirIndices) {
+  const uint32_t fill = 0x3050A0;
+  PaletteMemory memory;
+  const Converted first = convert(imgctl_test::rotatedOnFill(logo(), 0, fill), &memory);
+  ASSERT_TRUE(first.report.exact);
+  ASSERT_EQ(5u, first.report.palette.count);
+  for (int frame = 1; frame < 36; ++frame) {
+    SCOPED_TRACE(frame);
+    const Pixmap turned = imgctl_test::rotatedOnFill(logo(), frame * 10.0, fill);
+    const Converted c = convert(turned, &memory);
+    EXPECT_TRUE(c.report.reusedSlot >= 0 || c.report.aligned);
+    for (uint32_t i = 0; i < first.report.palette.count; ++i)
+      EXPECT_EQ(first.report.palette.colours[i], c.report.palette.colours[i]) << i;
+    // The flat colours come back exactly where the frame has them.
+    const Pixmap back = decodedPixels(c.gif);
+    size_t flat = 0, kept = 0;
+    for (size_t p = 0; p < turned.pixels.size(); ++p) {
+      for (uint32_t i = 0; i < first.report.palette.count; ++i) {
+        if (turned.pixels[p] != first.report.palette.colours[i]) continue;
+        ++flat;
+        if (back.pixels[p] == turned.pixels[p]) ++kept;
+      }
+    }
+    EXPECT_GT(double(kept), 0.99 * double(flat));
+  }
+  // Unrelated pictures are not lined up with the logo.
+  const Converted photo = convert(imgctl_test::syntheticPhoto(80, 60, 9), &memory);
+  EXPECT_FALSE(photo.report.aligned);
+  EXPECT_EQ(-1, photo.report.reusedSlot);
+}
+
+// An exact picture lined up with a full remembered table keeps the shared
+// colours' indices and puts its new colours into entries it does not use.
+TEST(PaletteMemory, ExactPicturesLineUpWithAFullTable) {
+  PaletteMemory memory;
+  const std::vector<uint32_t> colours = imgctl_test::spreadColours(256);
+  convert(imgctl_test::paletteTiles(64, 64, colours), &memory);
+  const Palette lead = memory.slots[0];
+  std::vector<uint32_t> mixed(colours.begin(), colours.begin() + 5);
+  mixed.push_back(0x010203);  // not in the table
+  mixed.push_back(0x040506);
+  Pixmap p = imgctl_test::paletteTiles(30, 30, mixed);
+  for (size_t i = 0; i < 700; ++i) p.pixels[i] = colours[i % 5];  // mostly shared colours
+  const Converted c = convert(p, &memory);
+  EXPECT_TRUE(c.report.aligned);
+  EXPECT_EQ(256u, c.report.palette.count);
+  for (uint32_t i = 0; i < 256; ++i) {
+    const bool shared = std::find(colours.begin(), colours.begin() + 5, lead.colours[i]) != colours.begin() + 5;
+    if (shared) {
+      EXPECT_EQ(lead.colours[i], c.report.palette.colours[i]) << i;
+    }
+  }
+  EXPECT_EQ(p.pixels, decodedPixels(c.gif).pixels);
 }
 
 TEST(PaletteMemory, KeepsTheMostRecentFirstWithoutDuplicates) {
