@@ -1,6 +1,7 @@
-// The encoder finds "string so far + next index" in a small hash table (32
-// KB, so it stays in the first-level cache); a table reset clears it whole,
-// which costs less than the 4096 codes that filled it.
+// The encoder finds "string so far + next index" through a child table
+// indexed by (code, index): one load per pixel and no hashing. Only the
+// cells actually filled are cleared at a table reset, so a reset costs at
+// most 4096 stores, not the whole table.
 //
 // Code width rule shared by both directions: a code is written (read) with
 // the smallest width that holds every code the decoder may already know,
@@ -9,15 +10,19 @@
 // reads after adding the string of the last data code.
 #include "imgctl/lzw.h"
 
-#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace imgctl {
 namespace {
 
 constexpr unsigned kMaxCodes = 4096;
 constexpr unsigned kMaxWidth = 12;
-constexpr unsigned kTableBits = 13;
-constexpr uint32_t kTableCells = 1u << kTableBits;
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
 
 class BitWriter {
  public:
@@ -52,10 +57,13 @@ bool lzwEncode(const uint8_t* indices, size_t count, int minCodeSize, std::vecto
     if (indices[i] >= alphabet) return false;
 
   const unsigned clearCode = alphabet, endCode = alphabet + 1, firstFree = alphabet + 2;
-  // Open-addressing table of the strings defined so far: each cell holds
-  // (prefix code << 8 | index) << 12 | code, 0 when empty (a string's code
-  // is never 0). Twice as many cells as codes keeps probes short.
-  std::vector<uint32_t> table(kTableCells, 0);
+  // child[code * alphabet + index] = the code of that longer string, 0 for
+  // none (no string ever gets code 0, a single index). calloc gives fresh
+  // zero pages, so only the rows actually used cost anything.
+  std::unique_ptr<uint16_t[], FreeDeleter> child(
+      static_cast<uint16_t*>(std::calloc(size_t(kMaxCodes) * alphabet, sizeof(uint16_t))));
+  if (!child) throw std::bad_alloc();
+  uint32_t cellOf[kMaxCodes];  // the child cell each assigned code filled, for resets
   BitWriter bits(out);
   unsigned width = minCodeSize + 1;
   unsigned next = firstFree;
@@ -64,28 +72,19 @@ bool lzwEncode(const uint8_t* indices, size_t count, int minCodeSize, std::vecto
     unsigned prefix = indices[0];
     for (size_t i = 1; i < count; ++i) {
       const unsigned c = indices[i];
-      const uint32_t key = (uint32_t(prefix) << 8) | c;
-      uint32_t cell = (key * 2654435761u) >> (32 - kTableBits);
-      uint32_t found = 0;
-      for (;;) {
-        const uint32_t v = table[cell];
-        if (v == 0) break;
-        if ((v >> 12) == key) {
-          found = v & 0xFFF;
-          break;
-        }
-        cell = (cell + 1) & (kTableCells - 1);
-      }
+      const size_t cell = size_t(prefix) * alphabet + c;
+      const unsigned found = child[cell];
       if (found != 0) {
         prefix = found;
         continue;
       }
       bits.put(prefix, width);
-      table[cell] = (key << 12) | next;
+      child[cell] = uint16_t(next);
+      cellOf[next] = uint32_t(cell);
       ++next;
       if (next == kMaxCodes) {
         bits.put(clearCode, width);
-        std::fill(table.begin(), table.end(), 0);
+        for (unsigned code = firstFree; code < kMaxCodes; ++code) child[cellOf[code]] = 0;
         width = minCodeSize + 1;
         next = firstFree;
       } else if (next - 1 == (1u << width)) {

@@ -17,6 +17,7 @@ namespace imgctl {
 // Compresses count palette indices (each below 2^minCodeSize) into the LZW
 // code stream, clear code first and end code last, appended to out. Returns
 // false (out unchanged) when minCodeSize is not 2..8 or an index is too large.
+// Throws std::bad_alloc when its 2 MB table cannot be had.
 bool lzwEncode(const uint8_t* indices, size_t count, int minCodeSize, std::vector<uint8_t>& out);
 
 enum LzwDecodeResult {
