@@ -59,6 +59,20 @@ int makeAppDataFolder(const char* name);
 int useProgramFolder(const char* name);
 int clearWorkFolder();
 
+// --- workerdone_win.cpp -----------------------------------------------------
+
+// The text of a worker's end: by result code and, for 1, by its state (2
+// made, else stopped). 1, or 0 with the text of an unexpected state.
+int workerResultText(char* buffer, size_t size, int code, int state);
+// WorkerDone: joins the worker, restores the title, shows the outcome and
+// releases the job.
+void onWorkerDone(HWND window);
+// The worker's progress: the title "アニメGIF作成中... done/total".
+void onWorkerProgress(HWND window, WPARAM done, LPARAM total);
+// Command 2900. 1 when the program is ending (Yes to the force-stop
+// question), else 0.
+int forceStopWorker(HWND window, HANDLE thread);
+
 // --- dialogint_win.cpp -------------------------------------------------------
 
 // Reads a number from a dialog edit: 0 (out untouched) for an empty edit, -1

@@ -1,0 +1,268 @@
+// The animated GIF of a full turn. Frame 0 is made on the main thread,
+// because the parameter dialog shows its palette; after the two dialogs a
+// worker thread renders every other frame into the temporary BMP, converts
+// it to "temp<i>.gif" in the working folder, and splices the frame files
+// into the output, written beside it and put in its place only when whole.
+//
+// The worker shares two words with the main thread, both changed only by
+// interlocked operations, so no request is lost between a check and the
+// step it guards:
+//   workerState   1 while rendering; the stop command swaps it to 0 (stop
+//                 after the current frame), the worker swaps it to 2 when it
+//                 starts the assembly. Whichever swap comes first wins.
+//   assemblyGate  during the assembly the stop command holds the gate while
+//                 it asks whether to stop; the worker waits at its next frame
+//                 (and before the replace) until the answer opens the gate or
+//                 sets it to stop. The worker claims the gate before the
+//                 replace, after which no question is asked. Nothing is ever
+//                 suspended or killed: a thread stopped by force could hold
+//                 the heap or a half-written file.
+//
+// The job deletes exactly the files it made - its frame files and its
+// temporary BMP - never the whole working folder: an output file chosen in
+// that folder, or a GIF saved by the save command meanwhile, stays.
+#include <process.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "gifmake/gifdialogs.h"
+#include "gifmake/gifmake.h"
+#include "rotation/convert.h"
+#include "rotation/framejob.h"
+#include "rotation/framesworker.h"
+#include "rotation/rotation.h"
+#include "shell/appstate.h"
+#include "shell/shell.h"
+
+using namespace Gdiplus;
+
+namespace {
+
+// Tests make the worker slow through this variable (milliseconds before each
+// frame it renders and each frame it splices), so that a stop can be aimed
+// at either phase; a user never sets it.
+DWORD testPauseMs() {
+  char value[16];
+  DWORD length = GetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS", value, sizeof value);
+  if (length == 0 || length >= sizeof value) return 0;
+  long pause = std::strtol(value, nullptr, 10);
+  return pause > 0 && pause <= 60000 ? static_cast<DWORD>(pause) : 0;
+}
+
+void readResolution(const Picture* picture, float* xdpi, float* ydpi) {
+  *xdpi = *ydpi = 0.0f;
+  if (!picture->image || !picture->image->nativeImage) return;
+  if (DllExports::GdipGetImageHorizontalResolution(picture->image->nativeImage, xdpi) != Ok)
+    *xdpi = 0.0f;
+  if (DllExports::GdipGetImageVerticalResolution(picture->image->nativeImage, ydpi) != Ok)
+    *ydpi = 0.0f;
+}
+
+// Renders the picture turned by angle into the job's temporary BMP and
+// converts that into framePath. 1, or the worker's code of the failure:
+// -6 the BMP was not written, -7 drawing refused, or the conversion's own.
+int makeFrame(RotationFramesJob* job, int angle, const char* framePath, float xdpi, float ydpi) {
+  UINT width = 0, height = 0;
+  int r = renderRotatedToFile(job->picture, FileTypeBmp, job->tempBmpPathWide, angle,
+                              Rgb24WithResolution, xdpi, ydpi, &width, &height);
+  if (r == 0) return -6;
+  if (r == -1) return -7;
+  return convertImageFile(job->tempBmpPath, framePath, FileTypeGif);
+}
+
+// Deletes the files a job made: frames 0 to made - 1 and the temporary BMP.
+void deleteJobFiles(const RotationFramesJob* job, int made) {
+  char path[MAX_PATH];
+  for (int i = 0; i < made; ++i)
+    if (formatFramePath(path, sizeof path, app.workFolder, i)) DeleteFileA(path);
+  if (job->tempBmpPath[0]) DeleteFileA(job->tempBmpPath);
+}
+
+bool samePath(const char* a, const char* b) {
+  char fullA[MAX_PATH], fullB[MAX_PATH];
+  DWORD lengthA = GetFullPathNameA(a, MAX_PATH, fullA, nullptr);
+  DWORD lengthB = GetFullPathNameA(b, MAX_PATH, fullB, nullptr);
+  if (lengthA == 0 || lengthA >= MAX_PATH || lengthB == 0 || lengthB >= MAX_PATH) return false;
+  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, fullA, -1, fullB, -1) ==
+         CSTR_EQUAL;
+}
+
+// Whether the output would be one of the files the job writes and deletes.
+bool isJobFile(const RotationFramesJob* job, const char* output, int frames) {
+  if (samePath(output, job->tempBmpPath)) return true;
+  char path[MAX_PATH];
+  for (int i = 0; i < frames; ++i)
+    if (formatFramePath(path, sizeof path, app.workFolder, i) && samePath(output, path)) return true;
+  return false;
+}
+
+int runOutputDialog(HWND window) {
+  char fileTitle[64] = "";
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window;
+  dialog.lpstrFilter = "GIF(*.gif)\0*.gif\0";
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = app.gifOutputPath;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrFileTitle = fileTitle;
+  dialog.nMaxFileTitle = sizeof fileTitle;
+  dialog.lpstrTitle = "保存ファイルを指定";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+  dialog.lpstrDefExt = "gif";
+  return GetSaveFileNameA(&dialog) ? 1 : 0;
+}
+
+// The job's control of the assembly (see the top of the file).
+struct AssemblyWatch {
+  RotationFramesJob* job;
+  DWORD pauseMs;
+};
+
+bool assemblyMayProceed(void* context, int done, int total) {
+  AssemblyWatch* watch = static_cast<AssemblyWatch*>(context);
+  volatile LONG* gate = &watch->job->assemblyGate;
+  if (watch->pauseMs && done < total) Sleep(watch->pauseMs);
+  for (;;) {
+    LONG state = InterlockedCompareExchange(gate, GateOpen, GateOpen);
+    if (state == GateStop) return false;
+    if (state == GateOpen) {
+      if (done < total) return true;
+      // Before the replace: once claimed, the stop command asks nothing.
+      if (InterlockedCompareExchange(gate, GateReplacing, GateOpen) == GateOpen) return true;
+      continue;
+    }
+    if (state == GateReplacing) return true;
+    Sleep(20);  // held: the user is being asked whether to stop
+  }
+}
+
+}  // namespace
+
+Picture* copyPictureForWorker(const Picture* picture) {
+  Picture* copy = new (std::nothrow) Picture();
+  if (!copy) return nullptr;
+  copy->window = picture->window;
+  copy->scaled = picture->scaled;
+  copy->horizontalZoom = picture->horizontalZoom;
+  copy->verticalZoom = picture->verticalZoom;
+  copy->surfaceWidth = picture->surfaceWidth;
+  copy->surfaceHeight = picture->surfaceHeight;
+  copy->displayWidth = picture->displayWidth;
+  copy->displayHeight = picture->displayHeight;
+  copy->horizontalPosRef = picture->horizontalPosRef;
+  copy->verticalPosRef = picture->verticalPosRef;
+  copy->fileType = picture->fileType;
+  copy->frameCount = picture->frameCount;
+  copy->speed = picture->speed;
+  copy->image = picture->image ? picture->image->Clone() : nullptr;
+  return copy;
+}
+
+HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
+  RotationFramesJob* job = &app.framesJob;
+  TurnPlan plan;
+  if (!planTurn(app.rotation.angleDegrees, &plan)) {
+    *result = -1;
+    return nullptr;
+  }
+  // Without a working folder (or with one too deep for the file names)
+  // there is nowhere to put temporary files: nothing is written elsewhere.
+  char firstFrame[MAX_PATH];
+  if (!formatTempBmpPath(job->tempBmpPath, MAX_PATH, app.workFolder) ||
+      !toWidePath(job->tempBmpPath, job->tempBmpPathWide, MAX_PATH) ||
+      !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, plan.frames - 1) ||
+      !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, 0)) {
+    resetFramesJob(job);
+    *result = -7;
+    return nullptr;
+  }
+  float xdpi, ydpi;
+  readResolution(copy, &xdpi, &ydpi);
+  job->picture = copy;
+  int r = makeFrame(job, 0, firstFrame, xdpi, ydpi);
+  job->picture = nullptr;
+  HANDLE thread = nullptr;
+  if (r < 0) {
+    *result = r - 1;
+  } else {
+    lstrcpynA(app.firstFramePath, firstFrame, MAX_PATH);
+    if (runGifParamsDialog(window) != 1) {
+      *result = 0;
+    } else if (runOutputDialog(window) != 1) {
+      *result = 3;
+    } else if (isJobFile(job, app.gifOutputPath, plan.frames)) {
+      *result = -11;
+    } else {
+      job->picture = copy;
+      job->angleStep = plan.step;
+      job->frameCount = plan.frames;
+      job->outputPath = app.gifOutputPath;
+      job->window = window;
+      job->workerState = 1;
+      job->assemblyGate = GateOpen;
+      job->lastResult = 0;
+      thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, rotationFramesWorker, job, 0, nullptr));
+      *result = thread ? 2 : -12;
+    }
+    app.firstFramePath[0] = '\0';
+  }
+  if (!thread) {
+    deleteJobFiles(job, 1);
+    resetFramesJob(job);
+  }
+  return thread;
+}
+
+unsigned __stdcall rotationFramesWorker(void* argument) {
+  RotationFramesJob* job = static_cast<RotationFramesJob*>(argument);
+  job->lastResult = 1;
+  DWORD pauseMs = testPauseMs();
+  float xdpi, ydpi;
+  readResolution(job->picture, &xdpi, &ydpi);
+
+  std::vector<std::string> framePaths;
+  char path[MAX_PATH];
+  int made = 1;  // frame 0 is startRotationFrames's
+  int r = 1;
+  for (int i = 0; i < job->frameCount; ++i) {
+    formatFramePath(path, sizeof path, app.workFolder, i);  // fits: checked at the start
+    framePaths.push_back(path);
+    if (i == 0) continue;
+    if (pauseMs) Sleep(pauseMs);
+    made = i + 1;
+    r = makeFrame(job, frameAngle(job->angleStep, i), path, xdpi, ydpi);
+    job->lastResult = r;
+    if (r < 0) break;
+    PostMessageA(job->window, WorkerProgress, static_cast<WPARAM>(i + 1),
+                 static_cast<LPARAM>(job->frameCount));
+    if (InterlockedCompareExchange(&job->workerState, 0, 0) == 0) break;
+  }
+  // A stop asked after the last frame still wins: the swap to assembling
+  // happens only from rendering.
+  if (r > 0 && InterlockedCompareExchange(&job->workerState, 2, 1) == 1) {
+    AssemblyWatch watch = {job, pauseMs};
+    AssemblyControl control = {assemblyMayProceed, &watch};
+    GifParams snapshot = gifParams;
+    int assembled = assembleAnimatedGif(framePaths, job->outputPath, snapshot, nullptr, &control);
+    job->lastResult = assembled == GifWritten          ? 1
+                      : assembled == GifAssemblyStopped ? WorkerAssemblyStopped
+                                                        : WorkerOutputFailed;
+  }
+  deleteJobFiles(job, made);
+  PostMessageA(job->window, WorkerDone, 0, 0);
+  return 0;
+}
+
+int runAnimatedGifCommand(HWND window, Picture* picture) {
+  if (app.rotationWorkerThread) return 4;
+  Picture* copy = copyPictureForWorker(picture);
+  if (!copy) return -7;
+  int result = 0;
+  app.rotationWorkerThread = startRotationFrames(copy, window, &result);
+  if (result != 2) releasePicture(copy);
+  return result;
+}

@@ -1,0 +1,107 @@
+// The main window's side of the animated-GIF worker: the progress in the
+// title, the end report, and the stop command.
+//
+// The stop command never suspends or kills the worker. While frames are
+// rendered it swaps the worker's state to "stop" (the worker ends after its
+// current frame); during the assembly it holds the assembly gate, asks
+// "強制終了しますか?", and on Yes sets the gate to stop, waits for the
+// worker to leave the assembly (it stops at its next frame and deletes its
+// files; the user's file at the output path is not touched), then ends the
+// program. WorkerDone that arrives while the question is shown (the message
+// box runs its own message loop) is kept until the answer: after No it is
+// handled as usual, after Yes there is nothing left to report.
+#include <cstdio>
+
+#include "picture/picture.h"
+#include "rotation/framesworker.h"
+#include "shell/appstate.h"
+#include "shell/shell.h"
+
+namespace {
+
+const char helpFile[] = "quoblens.chm";
+const char helpWindowType[] = "wintype1";
+const UINT hhGetWinHandle = 6, hhCloseAll = 18;
+
+// How long Yes waits for the worker to leave the assembly. It stops within
+// one frame's copy; the limit only keeps a broken disk from hanging the end.
+const DWORD stopWaitMs = 10000;
+
+void closeHelpWindows(HWND window) {
+  if (htmlHelp(window, helpFilePath(helpFile).c_str(), hhGetWinHandle,
+               reinterpret_cast<DWORD_PTR>(helpWindowType)))
+    htmlHelp(nullptr, nullptr, hhCloseAll, 0);
+}
+
+}  // namespace
+
+int workerResultText(char* buffer, size_t size, int code, int state) {
+  const char* text = nullptr;
+  switch (code) {
+    case WorkerOutputFailed: text = "アニメGIFファイルの作成に失敗"; break;
+    case -7: text = "一時保存用ビットマップへの画像出力に失敗"; break;
+    case -6: text = "一時保存ファイルへの保存に失敗"; break;
+    case -5: text = "ファイル変換失敗"; break;
+    case -3: text = "画像情報取得に失敗"; break;
+    case -2: text = "回転元ファイル情報獲得に失敗"; break;
+    case 1: text = state == 2 ? "アニメGIF作成終了" : "アニメGIF作成途中で中止"; break;
+    default: break;
+  }
+  std::snprintf(buffer, size, "%s", text ? text : "予期しない状態が発生しました");
+  return text ? 1 : 0;
+}
+
+void onWorkerProgress(HWND window, WPARAM done, LPARAM total) {
+  if (!app.rotationWorkerThread) return;  // a late notice of a job already reported
+  char title[64];
+  std::snprintf(title, sizeof title, "アニメGIF作成中... %u/%ld", static_cast<unsigned>(done),
+                static_cast<long>(total));
+  SetWindowTextA(window, title);
+}
+
+void onWorkerDone(HWND window) {
+  if (app.stopQuestionOpen) {
+    app.workerDoneDeferred = 1;
+    return;
+  }
+  if (!app.rotationWorkerThread) return;
+  WaitForSingleObject(app.rotationWorkerThread, INFINITE);
+  CloseHandle(app.rotationWorkerThread);
+  app.rotationWorkerThread = nullptr;
+  updateTitle(window);
+  char text[128];
+  workerResultText(text, sizeof text, app.framesJob.lastResult, app.framesJob.workerState);
+  // The job is released before the box, whose message loop could otherwise
+  // start the next job over this one's record.
+  if (app.framesJob.picture) releasePicture(app.framesJob.picture);
+  resetFramesJob(&app.framesJob);
+  MessageBoxA(window, text, "スレッド終了", MB_OK);
+}
+
+int forceStopWorker(HWND window, HANDLE thread) {
+  if (!thread || app.stopQuestionOpen) return 0;
+  RotationFramesJob& job = app.framesJob;
+  // Rendering: the swap is the stop request, seen after the current frame.
+  LONG state = InterlockedCompareExchange(&job.workerState, 0, 1);
+  if (state != 2) return 0;
+  // Assembling. A worker already putting its file in place is past stopping;
+  // its WorkerDone reports the finished file.
+  if (InterlockedCompareExchange(&job.assemblyGate, GateHeld, GateOpen) != GateOpen) return 0;
+  app.stopQuestionOpen = 1;
+  int answer = MessageBoxA(window, "強制終了しますか?", "Alert", MB_YESNO);
+  app.stopQuestionOpen = 0;
+  if (answer == IDYES) {
+    InterlockedExchange(&job.assemblyGate, GateStop);
+    WaitForSingleObject(thread, stopWaitMs);
+    app.workerDoneDeferred = 0;
+    closeHelpWindows(window);
+    DestroyWindow(window);
+    return 1;
+  }
+  InterlockedExchange(&job.assemblyGate, GateOpen);
+  if (app.workerDoneDeferred) {
+    app.workerDoneDeferred = 0;
+    onWorkerDone(window);
+  }
+  return 0;
+}
