@@ -6,6 +6,7 @@
 // and surface belong to the playback thread. A GIF whose frame count could
 // not be read (0) is played like an animation and so counts as one here.
 #include "resources/resource.h"
+#include "rotation/framesworker.h"
 #include "rotation/rotation.h"
 #include "shell/appstate.h"
 #include "shell/shell.h"
@@ -52,9 +53,9 @@ int runRotationCommand(HWND window, ScrollState* horizontalScroll, ScrollState* 
   if (!picture) return -9;
   if (isAnimated(picture)) return -10;
   INT_PTR choice = DialogBoxParamA(app.instance, "ROTPICDLG", window, rotationDialogProc, 0);
-  // The animated GIF (2) is not made yet: the box is treated as unticked and
-  // the picture is shown rotated.
-  if (choice != 1 && choice != 2) return 0;
+  // The animated GIF leaves the view and the scroll bars alone.
+  if (choice == 2) return runAnimatedGifCommand(window, picture);
+  if (choice != 1) return 0;
 
   double angle = angleRadians(app.rotation.angleDegrees);
   resetAxis(window, SB_HORZ);
@@ -109,6 +110,8 @@ bool rotationResultMessage(int result, const char** text, const char** caption) 
       {-8, "一時保存用ビットマップへの画像出力に失敗", " failed"},
       {-9, "回転させる画像がありません", "No Picture"},
       {-10, "回転操作は出来ません", "Operation Forbidden"},
+      {-11, "作業用の一時ファイルには保存できません", "Invalid output file"},
+      {-12, "アニメGIF作成を開始できません", "Thread start failed"},
   };
   for (const Message& m : messages) {
     if (m.result != result) continue;

@@ -44,6 +44,7 @@ int dispatchCommand(HWND window, int command) {
     case IDM_PLAY_ANIMATION: playAnimationCommand(); break;
     case IDM_PLAYBACK_SPEED: playbackSpeedCommand(window); break;
     case IDM_SCENE: sceneCommand(window); break;
+    case IDM_STOP_THREAD: forceStopWorker(window, app.rotationWorkerThread); break;
     case IDM_HELP_CONTENTS: htmlHelp(window, helpFilePath(helpContents).c_str(), hhDisplayToc, 0); break;
     case IDM_ABOUT: DialogBoxParamA(app.instance, "ABPROGDLG", window, aboutDialogProc, 0); break;
     case IDM_WEB_PAGE: openSupportPage(window); break;

@@ -7,6 +7,7 @@
 #include "browse/browse.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
+#include "rotation/framesworker.h"
 #include "shell/appstate.h"
 #include "shell/shell.h"
 
@@ -179,6 +180,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENTERSIZEMOVE: app.inSizeMove = 1; app.eraseInSizeMove = 1; return 0;
     case WM_EXITSIZEMOVE: onExitSizeMove(window); return 0;
     case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WorkerDone: onWorkerDone(window); return 0;
+    case WorkerProgress: onWorkerProgress(window, wParam, lParam); return 0;
     default: break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
