@@ -405,9 +405,10 @@ TEST_F(RotationE2e, DialogEntriesAndTheModeAfterCancel) {
   EXPECT_EQ(quadrantColours[3], centred.at(399, 449));
   EXPECT_EQ(white, centred.at(400, 200));
 
-  // A sign, digits, then letters: the leading number. The box never starts
-  // ticked, even after it was ticked (the animated GIF is not made yet: the
-  // picture is turned as without it).
+  // A sign, digits, then letters: the leading number. With the box ticked
+  // the view is not turned: the animated GIF's parameter dialog opens
+  // instead (cancelled here, which shows nothing), and the angle is kept.
+  // The box never starts ticked, even after it was ticked.
   dialog = openRotationDialog(app);
   ASSERT_NE(nullptr, dialog) << app.error;
   EXPECT_EQ("0", dialogItemText(dialog, IDC_ANGLE_EDIT));
@@ -415,8 +416,15 @@ TEST_F(RotationE2e, DialogEntriesAndTheModeAfterCancel) {
   SendMessageA(GetDlgItem(dialog, IDC_MAKE_ANIMATION), BM_CLICK, 0, 0);
   EXPECT_TRUE(isChecked(dialog, IDC_MAKE_ANIMATION));
   ASSERT_TRUE(pressDialogButton(app, dialog, IDOK)) << app.error;
-  expectQuadrants(capture(), rotationGeometry(InPlane, angleRadians(-30), 300, 400), white, 3,
-                  12);
+  HWND params = waitDialog(app);
+  ASSERT_NE(nullptr, params) << app.error;
+  EXPECT_EQ("アニメGIFパラメータ指定", windowText(params));
+  ASSERT_TRUE(pressDialogButton(app, params, IDCANCEL)) << app.error;
+  EXPECT_EQ(nullptr, findDialog(app));
+  Capture unturned = capture();
+  EXPECT_EQ(white, unturned.at(99, 200));
+  EXPECT_EQ(quadrantColours[0], unturned.at(100, 50));
+  EXPECT_EQ(quadrantColours[3], unturned.at(399, 449));
   dialog = openRotationDialog(app);
   ASSERT_NE(nullptr, dialog) << app.error;
   EXPECT_EQ("-30", dialogItemText(dialog, IDC_ANGLE_EDIT));
