@@ -1,0 +1,92 @@
+// Helpers of the animated-GIF job tests on the real program under Wine:
+// driving the rotation dialog, the parameter dialog, the colour table and
+// the output dialog as a user does, reading the outcome box, and judging an
+// output file with the independent walker (gif_walk.py: a byte walk of its
+// own and ImageMagick's decoder, run on the host).
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+
+// A scratch folder in the Windows temporary folder, removed with its files.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "\\" + name; }
+  // Copies a file of tests/data/gifjob into the folder.
+  std::string copy(const std::string& data, const std::string& name);
+  std::string write(const std::string& name, const std::string& bytes);
+
+ private:
+  std::string path_;
+};
+
+std::set<std::string> filesIn(const std::string& folder);
+std::string readBytes(const std::string& path);
+// The program's working folder for this user (it must exist).
+std::string workFolder();
+
+// Starts the program on a picture, with QB_TEST_WORKER_PAUSE_MS set to
+// pauseMs (0: unset) so that a job can be caught rendering or assembling.
+bool launchViewer(App& app, const std::string& picture, int pauseMs = 0);
+
+// The first enabled dialog of the program titled `title`, waited for.
+HWND waitDialogTitled(App& app, const std::string& title, int timeoutMs = kDialogTimeoutMs);
+// A message box over the program, waited for: its caption and text.
+struct Box {
+  HWND window = nullptr;
+  std::string caption;
+  std::string text;
+};
+bool waitBox(App& app, const std::string& caption, Box* box, int timeoutMs = kDialogTimeoutMs);
+// Clicks a button without waiting for the dialog to go (for a click that
+// opens another dialog over it).
+void clickButton(HWND dialog, int id);
+
+// The rotation command with the animated-GIF box ticked, up to the
+// parameter dialog, which is returned (null with app.error set when
+// something else came up).
+HWND openParamsDialog(App& app, int angle);
+// Sets the dialog's values; -1 leaves one as it is. disposal is the combo
+// item (0 to 4).
+void setParams(HWND params, int loop, int delay, int disposal, int transparencyOn);
+// OK on the parameter dialog, the output name typed into the output dialog,
+// Save, and Yes to an overwrite question. False with app.error on failure.
+bool confirmAndName(App& app, HWND params, const std::string& output);
+// Waits for the worker's end box ("スレッド終了"), presses OK and returns
+// its text ("" on time-out).
+std::string waitOutcome(App& app, int timeoutMs = 60000);
+
+// The output file as the independent walker sees it.
+struct WalkedFrame {
+  int gcePacked = -1, delay = -1, transparent = -1;
+  int left = 0, top = 0, width = 0, height = 0, packed = 0, localEntries = 0, lzw = 0;
+};
+struct DecodedFrame {
+  int width = 0, height = 0;
+  double cornerAlpha[4] = {0, 0, 0, 0};
+};
+struct WalkedGif {
+  std::string version;
+  int screenWidth = 0, screenHeight = 0, screenPacked = 0, background = 0, aspect = 0;
+  int globalEntries = 0;
+  std::vector<int> netscapeLoops;
+  std::vector<std::string> otherApps;
+  std::vector<WalkedFrame> frames;
+  int bytesAfterTrailer = -1;
+  std::vector<DecodedFrame> decoded;
+};
+bool walkGif(const std::string& windowsPath, WalkedGif* out, std::string* error);
+// The colour table of a GIF file (global, else its first image's local
+// one), read by the test itself: 3 bytes per entry.
+std::vector<unsigned char> gifPalette(const std::string& windowsPath);
+
+// Captures a dialog's client area as the screen shows it.
+bool captureDialog(HWND dialog, Capture* out);
