@@ -132,6 +132,32 @@ TEST(PlaybackE2E, PauseFreezesTheFrameAndPlayGoesOnWithTheNext) {
   EXPECT_TRUE(isGrey(app, IDM_PLAY_ANIMATION));
 }
 
+// A zoom change stretches what the thread draws; it starts no second
+// thread and the animation plays on.
+TEST(PlaybackE2E, ZoomKeepsTheOneThreadPlaying) {
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, gifPath("three_50_100_150.gif"))) << app.error;
+  ASSERT_TRUE(waitForFrame(app, kThree, 0));
+  Sleep(300);
+  int threads = threadCount(app);
+  PostMessageA(app.window, WM_COMMAND, IDM_ZOOM, 0);
+  HWND dialog = waitDialog(app);
+  ASSERT_NE(nullptr, dialog) << app.error;
+  ASSERT_TRUE(setDialogItemText(app, dialog, IDC_ZOOM_EDIT, "200")) << app.error;
+  ASSERT_TRUE(pressDialogButton(app, dialog, IDOK)) << app.error;
+  std::vector<int> frames = watchFrames(app, kThree, 3200);
+  EXPECT_GE(frames.size(), 3u);
+  for (size_t i = 1; i < frames.size(); ++i) EXPECT_EQ((frames[i - 1] + 1) % 3, frames[i]);
+  // The 64-pixel frames now fill 128 pixels.
+  Capture shot;
+  ASSERT_TRUE(captureClient(app, &shot)) << app.error;
+  ASSERT_GE(shot.width, 128);
+  ASSERT_GE(shot.height, 128);
+  EXPECT_EQ(shot.at(5, 5), shot.at(120, 120));
+  EXPECT_LE(threadCount(app), threads);
+}
+
 // Pause, then show the other picture of the folder, fifty times over; the
 // pause is posted together with the step so that it often arrives before
 // the new thread has run at all.

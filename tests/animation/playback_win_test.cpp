@@ -192,6 +192,21 @@ TEST_F(PlaybackTest, StopJoinsTheThreadAndResetsTheFields) {
   stopPlayback(picture);
 }
 
+TEST_F(PlaybackTest, EndingTheProgramStopsTheShownAnimation) {
+  ASSERT_NE(nullptr, play("twelve_frames.gif"));
+  pausePlayback(picture);
+  app.currentPicture = picture;
+  HANDLE thread = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), picture->playbackThread, GetCurrentProcess(),
+                              &thread, 0, FALSE, DUPLICATE_SAME_ACCESS));
+  stopPlaybackForExit();
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0));
+  CloseHandle(thread);
+  EXPECT_EQ(nullptr, picture->playbackThread);
+  app.currentPicture = nullptr;
+  stopPlaybackForExit();  // nothing shown: nothing to do
+}
+
 // Opens, pauses at once and releases, over and over, on a thread of its
 // own so that a hang fails the test instead of stalling it.
 unsigned __stdcall pauseThenRelease(void* argument) {
