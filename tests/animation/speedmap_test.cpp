@@ -34,7 +34,12 @@ TEST(SliderRoundTrip, EveryPositionComesBackAsItself) {
   // A position chosen on the slider becomes the speed 100 / p; reopening
   // the dialog must show the same position and the same rate text, and the
   // text must read back as that rate.
+  // Position 0 chooses no speed (it stops playback) and reads "0.00".
   EXPECT_EQ(0.0, speedForSlider(0));
+  EXPECT_EQ("0.00", rateText(0 / 100.0));
+  int zero = -1;
+  EXPECT_EQ(1, sliderForRate(parseDialogReal("0.00"), &zero));
+  EXPECT_EQ(0, zero);
   for (int p = 1; p <= kSliderMaximum; ++p) {
     SCOPED_TRACE(p);
     double speed = speedForSlider(p);
