@@ -42,8 +42,8 @@ using namespace Gdiplus;
 namespace {
 
 // Tests make the worker slow through this variable (milliseconds before each
-// frame it renders and each frame it splices), so that a stop can be aimed
-// at either phase; a user never sets it.
+// frame it renders, before the assembly and before each frame it splices),
+// so that a stop can be aimed at either phase; a user never sets it.
 DWORD testPauseMs() {
   char value[16];
   DWORD length = GetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS", value, sizeof value);
@@ -114,6 +114,11 @@ int runOutputDialog(HWND window) {
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
   dialog.lpstrDefExt = "gif";
   return GetSaveFileNameA(&dialog) ? 1 : 0;
+}
+
+void postProgress(const RotationFramesJob* job, int done) {
+  PostMessageA(job->window, WorkerProgress, static_cast<WPARAM>(done),
+               static_cast<LPARAM>(job->frameCount));
 }
 
 // The job's control of the assembly (see the top of the file).
@@ -236,14 +241,16 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
     made = i + 1;
     r = makeFrame(job, frameAngle(job->angleStep, i), path, xdpi, ydpi);
     job->lastResult = r;
-    if (r < 0) break;
-    PostMessageA(job->window, WorkerProgress, static_cast<WPARAM>(i + 1),
-                 static_cast<LPARAM>(job->frameCount));
+    if (r < 0 || i == job->frameCount - 1) break;
+    postProgress(job, i + 1);
     if (InterlockedCompareExchange(&job->workerState, 0, 0) == 0) break;
   }
   // A stop asked after the last frame still wins: the swap to assembling
-  // happens only from rendering.
+  // happens only from rendering. The last frame is counted in the title only
+  // once the assembly is decided.
   if (r > 0 && InterlockedCompareExchange(&job->workerState, 2, 1) == 1) {
+    if (job->frameCount > 1) postProgress(job, job->frameCount);
+    if (pauseMs) Sleep(pauseMs);
     AssemblyWatch watch = {job, pauseMs};
     AssemblyControl control = {assemblyMayProceed, &watch};
     GifParams snapshot = gifParams;

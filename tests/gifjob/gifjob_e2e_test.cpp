@@ -5,6 +5,8 @@
 // the program's own reader.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <set>
 #include <string>
 
 #include "resources/resource.h"
@@ -73,4 +75,361 @@ TEST(AnimatedGifJob, ThirtyDegreesMakeTwelveFramesWithTheChosenValues) {
   }
   EXPECT_EQ(0, gif.bytesAfterTrailer);
   EXPECT_EQ(12u, gif.decoded.size());
+}
+
+TEST(AnimatedGifJob, ReopeningShowsTheLastValuesAndCancellingLeavesNothing) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture)) << app.error;
+  std::string title = windowTitle(app);
+
+  HWND params = openParamsDialog(app, 180);
+  ASSERT_NE(nullptr, params) << app.error;
+  setParams(params, 3, 10, 2, 1);
+  ASSERT_TRUE(confirmAndName(app, params, dir.file("first.gif"))) << app.error;
+  EXPECT_EQ(made, waitOutcome(app)) << app.error;
+
+  // Cancel on the parameter dialog after new values: they are not kept, no
+  // file is written and nothing is shown.
+  params = openParamsDialog(app, 180);
+  ASSERT_NE(nullptr, params) << app.error;
+  EXPECT_EQ("3", dialogItemText(params, IDC_GIF_LOOP_EDIT));
+  EXPECT_EQ("10", dialogItemText(params, IDC_GIF_DELAY_EDIT));
+  EXPECT_EQ(2, SendMessageA(GetDlgItem(params, IDC_GIF_DISPOSAL_COMBO), CB_GETCURSEL, 0, 0));
+  EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(params, IDC_GIF_TRANSPARENCY_ON), BM_GETCHECK, 0, 0));
+  setParams(params, 7, 70, 1, 0);
+  ASSERT_TRUE(pressDialogButton(app, params, IDCANCEL)) << app.error;
+  EXPECT_EQ(nullptr, findDialog(app));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_EQ(title, windowTitle(app));
+
+  // Cancel on the output dialog: no file, no message.
+  params = openParamsDialog(app, 180);
+  ASSERT_NE(nullptr, params) << app.error;
+  EXPECT_EQ("3", dialogItemText(params, IDC_GIF_LOOP_EDIT));
+  EXPECT_EQ("10", dialogItemText(params, IDC_GIF_DELAY_EDIT));
+  ASSERT_TRUE(pressDialogButton(app, params, IDOK)) << app.error;
+  HWND save = waitDialogTitled(app, "保存ファイルを指定");
+  ASSERT_NE(nullptr, save) << app.error;
+  ASSERT_TRUE(pressDialogButton(app, save, IDCANCEL)) << app.error;
+  EXPECT_EQ(nullptr, findDialog(app));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_EQ((std::set<std::string>{"first.gif", "quadrants.png"}), filesIn(dir.path()));
+  EXPECT_EQ(title, windowTitle(app));
+}
+
+TEST(AnimatedGifJob, LoopCountKeepsSixteenBitsAndOneFrameStillLoops) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture)) << app.error;
+
+  // 200 degrees: one unrotated frame; the empty fifth disposal item is 4.
+  HWND params = openParamsDialog(app, 200);
+  ASSERT_NE(nullptr, params) << app.error;
+  setParams(params, 70000, -1, 4, -1);
+  SendMessageA(GetDlgItem(params, IDC_GIF_DELAY_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  ASSERT_TRUE(confirmAndName(app, params, dir.file("one.gif"))) << app.error;
+  EXPECT_EQ(made, waitOutcome(app)) << app.error;
+  WalkedGif gif;
+  std::string error;
+  ASSERT_TRUE(walkGif(dir.file("one.gif"), &gif, &error)) << error;
+  EXPECT_EQ("89a", gif.version);
+  ASSERT_EQ(1u, gif.netscapeLoops.size());
+  EXPECT_EQ(4464, gif.netscapeLoops[0]);
+  ASSERT_EQ(1u, gif.frames.size());
+  EXPECT_EQ(0x10, gif.frames[0].gcePacked);  // disposal 4, transparency off
+  EXPECT_EQ(0, gif.frames[0].delay);
+  EXPECT_EQ(500, gif.screenWidth);
+  ASSERT_EQ(1u, gif.decoded.size());
+
+  // Text typed into the disposal box selects no item: the method stays 4.
+  params = openParamsDialog(app, 200);
+  ASSERT_NE(nullptr, params) << app.error;
+  EXPECT_EQ("4464", dialogItemText(params, IDC_GIF_LOOP_EDIT));
+  EXPECT_EQ("0", dialogItemText(params, IDC_GIF_DELAY_EDIT));
+  HWND combo = GetDlgItem(params, IDC_GIF_DISPOSAL_COMBO);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("9-typed"));
+  ASSERT_TRUE(confirmAndName(app, params, dir.file("typed.gif"))) << app.error;
+  EXPECT_EQ(made, waitOutcome(app)) << app.error;
+  ASSERT_TRUE(walkGif(dir.file("typed.gif"), &gif, &error)) << error;
+  ASSERT_EQ(1u, gif.frames.size());
+  EXPECT_EQ(0x10, gif.frames[0].gcePacked);
+  EXPECT_EQ(4464, gif.netscapeLoops.at(0));
+}
+
+TEST(AnimatedGifJob, StepsBelowTenDegreesAreRefusedBeforeAnyDialog) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture)) << app.error;
+  for (int angle : {9, -9, 365}) {
+    SCOPED_TRACE(angle);
+    PostMessageA(app.window, WM_COMMAND, IDM_ROTATE, 0);
+    HWND rotation = waitDialogTitled(app, "回転角度を入力");
+    ASSERT_NE(nullptr, rotation) << app.error;
+    ASSERT_TRUE(setDialogItemText(app, rotation, IDC_ANGLE_EDIT, std::to_string(angle)));
+    SendMessageA(GetDlgItem(rotation, IDC_MAKE_ANIMATION), BM_CLICK, 0, 0);
+    ASSERT_TRUE(pressDialogButton(app, rotation, IDOK)) << app.error;
+    Box box;
+    ASSERT_TRUE(waitBox(app, "Invalid angle", &box)) << app.error;
+    EXPECT_EQ("指定角度が無効です", box.text);
+    ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
+    EXPECT_TRUE(filesIn(workFolder()).empty());
+  }
+  // 370 is 10 degrees a frame: 36 frames; -30 turns the other way in 12.
+  for (int angle : {370, -30}) {
+    SCOPED_TRACE(angle);
+    HWND params = openParamsDialog(app, angle);
+    ASSERT_NE(nullptr, params) << app.error;
+    std::string output = dir.file("turn" + std::to_string(angle) + ".gif");
+    ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+    EXPECT_EQ(made, waitOutcome(app)) << app.error;
+    WalkedGif gif;
+    std::string error;
+    ASSERT_TRUE(walkGif(output, &gif, &error)) << error;
+    EXPECT_EQ(angle == 370 ? 36u : 12u, gif.frames.size());
+    EXPECT_EQ(gif.frames.size(), gif.decoded.size());
+  }
+}
+
+namespace {
+
+// Waits until the title counts `done` frames of the job (or more).
+bool waitProgress(App& app, int done, int total, int timeoutMs = 60000) {
+  for (int waited = 0; waited < timeoutMs; waited += 20) {
+    int seenDone = 0, seenTotal = 0;
+    if (std::sscanf(windowTitle(app).c_str(), "アニメGIF作成中... %d/%d", &seenDone, &seenTotal) == 2 &&
+        seenTotal == total && seenDone >= done)
+      return true;
+    if (findDialog(app)) break;
+    Sleep(20);
+  }
+  app.error = "the title never counted " + std::to_string(done) + " frames: " + windowTitle(app);
+  return false;
+}
+
+bool menuEnabled(App& app, int command) {
+  UINT state = 0;
+  return readMenuState(app, command, &state) && !(state & MF_GRAYED);
+}
+
+const std::string oldBytes = "the user's own file, not a GIF at all";
+
+}  // namespace
+
+TEST(StopCommand, DuringRenderingStopsAfterTheFrameAndKeepsTheOldFile) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  std::string output = dir.write("turn.gif", oldBytes);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 300)) << app.error;
+  EXPECT_FALSE(menuEnabled(app, IDM_STOP_THREAD));
+  HWND params = openParamsDialog(app, 10);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+  ASSERT_TRUE(waitProgress(app, 3, 36)) << app.error;
+  EXPECT_TRUE(menuEnabled(app, IDM_STOP_THREAD));
+  ASSERT_TRUE(postCommand(app, IDM_STOP_THREAD)) << app.error;
+  EXPECT_EQ("アニメGIF作成途中で中止", waitOutcome(app)) << app.error;
+  EXPECT_EQ(oldBytes, readBytes(output));
+  EXPECT_EQ((std::set<std::string>{"quadrants.png", "turn.gif"}), filesIn(dir.path()));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_FALSE(menuEnabled(app, IDM_STOP_THREAD));
+}
+
+TEST(StopCommand, ASecondJobAndClosingAreRefusedWhileOneRuns) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 300)) << app.error;
+  HWND params = openParamsDialog(app, 10);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, dir.file("turn.gif"))) << app.error;
+  ASSERT_TRUE(waitProgress(app, 2, 36)) << app.error;
+
+  PostMessageA(app.window, WM_COMMAND, IDM_ROTATE, 0);
+  HWND rotation = waitDialogTitled(app, "回転角度を入力");
+  ASSERT_NE(nullptr, rotation) << app.error;
+  SendMessageA(GetDlgItem(rotation, IDC_MAKE_ANIMATION), BM_CLICK, 0, 0);
+  ASSERT_TRUE(pressDialogButton(app, rotation, IDOK)) << app.error;
+  Box box;
+  ASSERT_TRUE(waitBox(app, "Animation GIF creation", &box)) << app.error;
+  EXPECT_EQ("他のアニメGIF作成中です。終了まで待ってください", box.text);
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
+
+  PostMessageA(app.window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(waitBox(app, "No close", &box)) << app.error;
+  EXPECT_EQ("別スレッドが実行中なので終了できません", box.text);
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
+  EXPECT_TRUE(isRunning(app));
+
+  ASSERT_TRUE(postCommand(app, IDM_STOP_THREAD)) << app.error;
+  EXPECT_EQ("アニメGIF作成途中で中止", waitOutcome(app)) << app.error;
+  // With the job over, closing asks as usual.
+  PostMessageA(app.window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(waitBox(app, "alert message", &box)) << app.error;
+  EXPECT_EQ("終了しますか", box.text);
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDNO)) << app.error;
+}
+
+TEST(StopCommand, ForceStopDuringAssemblyWithYesEndsTheProgramAndKeepsTheOldFile) {
+  ScratchDir dir;
+  std::string picture = dir.copy("photo_300x400.png", "photo.png");
+  std::string output = dir.write("turn.gif", oldBytes);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 400)) << app.error;
+  HWND params = openParamsDialog(app, 30);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+  ASSERT_TRUE(waitProgress(app, 12, 12)) << app.error;  // counted once assembling
+  PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
+  Box box;
+  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
+  EXPECT_EQ("強制終了しますか?", box.text);
+  // Yes: the program ends once the worker has left the assembly, so there
+  // is no idle window to wait for.
+  DWORD asked = GetTickCount();
+  clickButton(box.window, IDYES);
+  ASSERT_TRUE(waitExit(app, 10000)) << app.error;
+  EXPECT_LT(GetTickCount() - asked, 5000u);
+  EXPECT_EQ(oldBytes, readBytes(output));
+  EXPECT_EQ((std::set<std::string>{"photo.png", "turn.gif"}), filesIn(dir.path()));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+}
+
+TEST(StopCommand, ForceStopDuringAssemblyWithNoLetsTheJobFinish) {
+  ScratchDir dir;
+  std::string picture = dir.copy("photo_300x400.png", "photo.png");
+  std::string output = dir.write("turn.gif", oldBytes);
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 300)) << app.error;
+  HWND params = openParamsDialog(app, 30);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+  ASSERT_TRUE(waitProgress(app, 12, 12)) << app.error;
+  PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
+  Box box;
+  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
+  // The worker waits while the question is shown: the old file stays.
+  Sleep(1500);
+  EXPECT_EQ(oldBytes, readBytes(output));
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDNO)) << app.error;
+  EXPECT_EQ(made, waitOutcome(app)) << app.error;
+  WalkedGif gif;
+  std::string error;
+  ASSERT_TRUE(walkGif(output, &gif, &error)) << error;
+  EXPECT_EQ(12u, gif.frames.size());
+  EXPECT_EQ(12u, gif.decoded.size());
+  EXPECT_EQ((std::set<std::string>{"photo.png", "turn.gif"}), filesIn(dir.path()));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+}
+
+TEST(StopCommand, WorkerDoneDuringTheQuestionIsReportedAfterNo) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  std::string outFolder = dir.file("out");
+  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
+  std::string output = outFolder + "\\turn.gif";
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 1500)) << app.error;
+  HWND params = openParamsDialog(app, 180);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+  ASSERT_TRUE(waitProgress(app, 2, 2)) << app.error;
+  // The worker pauses before it assembles: the output's folder goes, and
+  // the question comes up; the assembly then fails at once and its
+  // WorkerDone arrives while the question is still shown.
+  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
+  PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
+  Box box;
+  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
+  Sleep(2500);
+  // The worker has ended by now; its report waits for the answer.
+  EXPECT_EQ(box.window, findDialog(app)) << windowText(findDialog(app));
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDNO)) << app.error;
+  EXPECT_EQ("アニメGIFファイルの作成に失敗", waitOutcome(app)) << app.error;
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(outFolder.c_str()));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_EQ(windowTitle(app), "quadrants.png");
+}
+
+TEST(StopCommand, WorkerDoneDuringTheQuestionThenYesStillEndsTheProgram) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  std::string outFolder = dir.file("out");
+  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 1500)) << app.error;
+  HWND params = openParamsDialog(app, 180);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, outFolder + "\\turn.gif")) << app.error;
+  ASSERT_TRUE(waitProgress(app, 2, 2)) << app.error;
+  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
+  PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
+  Box box;
+  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
+  Sleep(2500);
+  EXPECT_EQ(box.window, findDialog(app)) << windowText(findDialog(app));
+  clickButton(box.window, IDYES);
+  ASSERT_TRUE(waitExit(app, 5000)) << app.error;
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+}
+
+TEST(OutputFile, ThatCannotBeWrittenIsReportedAndLeavesNothing) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  std::string outFolder = dir.file("out");
+  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture, 300)) << app.error;
+  HWND params = openParamsDialog(app, 90);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, outFolder + "\\turn.gif")) << app.error;
+  ASSERT_TRUE(waitProgress(app, 2, 4)) << app.error;
+  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
+  EXPECT_EQ("アニメGIFファイルの作成に失敗", waitOutcome(app)) << app.error;
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(outFolder.c_str()));
+  EXPECT_EQ((std::set<std::string>{"quadrants.png"}), filesIn(dir.path()));
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+}
+
+TEST(OutputFile, OneOfTheJobsOwnFilesIsRefusedAnotherInTheWorkingFolderIsKept) {
+  ScratchDir dir;
+  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, picture)) << app.error;
+  HWND params = openParamsDialog(app, 90);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, workFolder() + "\\temp3.gif")) << app.error;
+  Box box;
+  ASSERT_TRUE(waitBox(app, "Invalid output file", &box)) << app.error;
+  EXPECT_EQ("作業用の一時ファイルには保存できません", box.text);
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
+  EXPECT_TRUE(filesIn(workFolder()).empty());
+
+  std::string mine = workFolder() + "\\mine.gif";
+  params = openParamsDialog(app, 90);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, mine)) << app.error;
+  EXPECT_EQ(made, waitOutcome(app)) << app.error;
+  EXPECT_EQ((std::set<std::string>{"mine.gif"}), filesIn(workFolder()));
+  WalkedGif gif;
+  std::string error;
+  EXPECT_TRUE(walkGif(mine, &gif, &error)) << error;
+  EXPECT_EQ(4u, gif.frames.size());
+  DeleteFileA(mine.c_str());
 }
