@@ -54,6 +54,7 @@ TEST(AnimatedGifJob, ThirtyDegreesMakeTwelveFramesWithTheChosenValues) {
   EXPECT_EQ(title, windowTitle(app));
   EXPECT_TRUE(filesIn(workFolder()).empty());
 
+  keepFile(output, "photo-30-degrees.gif");
   std::string bytes = readBytes(output);
   ASSERT_TRUE(isGif89a(bytes));
   WalkedGif gif;

@@ -304,3 +304,37 @@ bool captureDialog(HWND dialog, Capture* out) {
   view.window = dialog;
   return captureClient(view, out);
 }
+
+void keepShot(const Capture& capture, const std::string& name) {
+  char folder[MAX_PATH];
+  DWORD length = GetEnvironmentVariableA("QB_GIFJOB_SHOTS", folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return;
+  int stride = capture.width * 3;
+  stride = (stride + 3) & ~3;
+  std::string bytes(54 + size_t(stride) * capture.height, '\0');
+  auto put = [&](size_t at, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = char(value >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, uint32_t(bytes.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, uint32_t(capture.width), 4);
+  put(22, uint32_t(capture.height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < capture.height; ++y) {
+    size_t row = 54 + size_t(capture.height - 1 - y) * stride;
+    for (int x = 0; x < capture.width; ++x) put(row + size_t(x) * 3, capture.at(x, y), 3);
+  }
+  std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void keepFile(const std::string& path, const std::string& name) {
+  char folder[MAX_PATH];
+  DWORD length = GetEnvironmentVariableA("QB_GIFJOB_SHOTS", folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return;
+  CopyFileA(path.c_str(), (std::string(folder) + "\\" + name).c_str(), FALSE);
+}

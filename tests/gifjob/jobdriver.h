@@ -90,3 +90,8 @@ std::vector<unsigned char> gifPalette(const std::string& windowsPath);
 
 // Captures a dialog's client area as the screen shows it.
 bool captureDialog(HWND dialog, Capture* out);
+// With QB_GIFJOB_SHOTS naming a folder, writes the capture there as
+// name.bmp, to be looked at; otherwise does nothing.
+void keepShot(const Capture& capture, const std::string& name);
+// The same for a file (an output to look at).
+void keepFile(const std::string& path, const std::string& name);
