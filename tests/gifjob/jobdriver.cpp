@@ -98,30 +98,8 @@ std::string ScratchDir::write(const std::string& name, const std::string& bytes)
   return file(name);
 }
 
-std::set<std::string> filesIn(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-std::string workFolder() {
-  char appData[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
-  return std::string(appData) + "\\quobixpics\\tempf";
-}
+std::string workFolder() { return programWorkFolder(); }
 
 bool launchViewer(App& app, const std::string& picture, int pauseMs) {
   SetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS",

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/support/files_win.h"
 
 // A scratch folder in the Windows temporary folder, removed with its files.
 class ScratchDir {
@@ -28,8 +29,6 @@ class ScratchDir {
   std::string path_;
 };
 
-std::set<std::string> filesIn(const std::string& folder);
-std::string readBytes(const std::string& path);
 // The program's working folder for this user (it must exist).
 std::string workFolder();
 

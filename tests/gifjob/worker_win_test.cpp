@@ -10,21 +10,10 @@
 #include "rotation/framesworker.h"
 #include "shell/appstate.h"
 #include "shell/shell.h"
+#include "tests/support/files_win.h"
 #include "tests/support/wine_support.h"
 
 namespace {
-
-std::set<std::string> filesIn(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 std::string resultText(int code, int state, int* returned = nullptr) {
   char text[128];

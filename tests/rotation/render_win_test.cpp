@@ -14,24 +14,13 @@
 #include "rotation/rotation.h"
 #include "shell/appstate.h"
 #include "tests/rotation/checks.h"
+#include "tests/support/files_win.h"
 #include "tests/support/wine_support.h"
 
 namespace {
 
 const uint32_t red = 0xff0000;
 const COLORREF redColorref = RGB(255, 0, 0);
-
-std::set<std::string> filesIn(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 std::wstring wide(const std::string& path) {
   wchar_t buffer[MAX_PATH];

@@ -23,6 +23,7 @@
 #include "rotation/geometry.h"
 #include "tests/e2e/driver.h"
 #include "tests/rotation/checks.h"
+#include "tests/support/files_win.h"
 
 namespace {
 
@@ -34,37 +35,12 @@ std::string dataPath(const std::string& relative) {
   return windowsPath(std::string(QB_TESTDATA) + "/" + relative);
 }
 
-std::set<std::string> filesIn(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
-std::string readBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
 
 // The files in the program's working folder, as it sets it up for this
 // user; a folder that is not there fails the test (an empty listing of no
 // folder would prove nothing).
 std::set<std::string> workFolderFiles() {
-  char appData[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
-  std::string folder = std::string(appData) + "\\quobixpics\\tempf";
+  std::string folder = programWorkFolder();
   DWORD attributes = GetFileAttributesA(folder.c_str());
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
       << folder;
