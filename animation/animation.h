@@ -16,6 +16,15 @@ struct Picture;
 // stays null and the surface keeps its grey fill.
 void startPlayback(Picture* picture);
 
+// The first rendering of a picture just opened: a still picture is drawn
+// into its surface, an animation gets its surface and its playback thread.
+// 1, or 0 for a picture without an image (nothing drawn).
+int renderAndPlay(Picture* picture);
+
+// Stops the picture's playback, if any, and releases the picture: the one
+// way to let go of a picture that may be playing.
+void stopAndRelease(Picture* picture);
+
 // Stops and joins the picture's playback thread if it has one, closes its
 // handles and returns the playback fields to their start values. A paused
 // thread is let through its gate first, so it draws once more and then ends.

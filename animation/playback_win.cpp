@@ -23,8 +23,8 @@
 
 #include "animation/animation.h"
 #include "animation/frames.h"
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
 
 using namespace Gdiplus;
 
@@ -146,6 +146,18 @@ void drawStill(Picture* picture) {
 }
 
 }  // namespace
+
+int renderAndPlay(Picture* picture) {
+  if (renderPicture(picture) != 1) return 0;
+  if (picture->frameCount != 1 && picture->surfaceDC) startPlayback(picture);
+  return 1;
+}
+
+void stopAndRelease(Picture* picture) {
+  if (!picture) return;
+  stopPlayback(picture);
+  releasePicture(picture);
+}
 
 bool isAnimationShown(const Picture* picture) {
   return picture && picture->playbackThread;

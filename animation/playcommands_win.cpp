@@ -6,22 +6,22 @@
 #include <math.h>
 
 #include "animation/animation.h"
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
 
 void stopAnimationCommand() {
   Picture* picture = app.currentPicture;
   if (!isAnimationShown(picture)) return;
   pausePlayback(picture);
-  app.animationState = 0;
+  app.animationState = AnimationPaused;
 }
 
 void playAnimationCommand() {
   Picture* picture = app.currentPicture;
   if (!isAnimationShown(picture)) return;
-  app.playbackMode = 0;
+  app.playbackMode = PlaybackNormal;
   resumePlayback(picture);
-  app.animationState = 1;
+  app.animationState = AnimationPlaying;
 }
 
 // A speed of zero (slider at 0) asks for a stop and keeps the speed; any
@@ -33,15 +33,15 @@ void playbackSpeedCommand(HWND window) {
   app.speedValue = picture->speed;
   if (DialogBoxParamA(app.instance, "PLYSPDLG", window, speedDialogProc, 0) != 1) return;
   setPlaybackSpeed(picture, fabs(app.speedValue));
-  if (app.playbackMode == -1) {
-    if (app.animationState == 1) {
+  if (app.playbackMode == PlaybackStopAsked) {
+    if (app.animationState == AnimationPlaying) {
       pausePlayback(picture);
-      app.animationState = 0;
+      app.animationState = AnimationPaused;
     }
-  } else if (app.animationState == 0) {
-    app.playbackMode = 0;
+  } else if (app.animationState == AnimationPaused) {
+    app.playbackMode = PlaybackNormal;
     resumePlayback(picture);
-    app.animationState = 1;
+    app.animationState = AnimationPlaying;
   }
 }
 
@@ -54,11 +54,11 @@ void sceneCommand(HWND window) {
   app.sceneCurrent = static_cast<int>(shownFrame(picture));
   if (DialogBoxParamA(app.instance, "PLCDEFDLG", window, sceneDialogProc, 0) != 1) return;
   showScene(picture, static_cast<UINT>(app.sceneValue));
-  app.animationState = 0;
+  app.animationState = AnimationPaused;
 }
 
 int sceneClick(bool forward) {
-  if (app.playbackMode != 1 || !app.currentPicture) return 0;
+  if (app.playbackMode != PlaybackOneScene || !app.currentPicture) return 0;
   if (forward) {
     nextScene();
   } else {

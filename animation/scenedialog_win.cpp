@@ -7,9 +7,9 @@
 #include <stdio.h>
 
 #include "animation/animation.h"
+#include "core/appstate.h"
+#include "core/dialogs.h"
 #include "resources/resource.h"
-#include "shell/appstate.h"
-#include "shell/shell.h"
 
 namespace {
 
@@ -22,14 +22,17 @@ void setNumber(HWND dialog, int id, int value) {
 void onSceneInit(HWND dialog) {
   setNumber(dialog, IDC_SCENE_EDIT, app.sceneCurrent);
   setNumber(dialog, IDC_SCENE_LAST, app.sceneValue - 1);
-  CheckDlgButton(dialog, IDC_SCENE_ONE_BY_ONE, app.playbackMode == 1 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_SCENE_ONE_BY_ONE,
+                 app.playbackMode == PlaybackOneScene ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // An empty edit leaves sceneValue at the frame count, which shows frame 0;
 // text that is no number reads as 0.
 void onSceneOk(HWND dialog) {
   readDialogInt(dialog, IDC_SCENE_EDIT, &app.sceneValue);
-  app.playbackMode = IsDlgButtonChecked(dialog, IDC_SCENE_ONE_BY_ONE) == BST_CHECKED ? 1 : 0;
+  app.playbackMode = IsDlgButtonChecked(dialog, IDC_SCENE_ONE_BY_ONE) == BST_CHECKED
+                         ? PlaybackOneScene
+                         : PlaybackNormal;
   EndDialog(dialog, 1);
 }
 

@@ -2,7 +2,7 @@
 // free rate on a slider (percent, 0..200) with an edit showing the same rate
 // as a number. The check box switches between the two, so the radio buttons
 // and the slider are never usable at the same time. A slider at 0 asks for
-// playback to stop (playbackMode -1) and leaves the speed as it was.
+// playback to stop (PlaybackStopAsked) and leaves the speed as it was.
 //
 // The slider and the edit follow each other. The dialog's own writes to the
 // edit are not read back (speedEditWriting): "0.29" read back would move a
@@ -14,8 +14,8 @@
 
 #include "animation/animation.h"
 #include "animation/speedmap.h"
+#include "core/appstate.h"
 #include "resources/resource.h"
-#include "shell/appstate.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void onSpeedInit(HWND dialog) {
                                       : 0;
   if (radio) CheckRadioButton(dialog, IDC_SPEED_DOUBLE, IDC_SPEED_HALF, radio);
   app.speedInputOn = checked(dialog, IDC_SPEED_INPUT) ? 1 : 0;
-  bool stopped = app.playbackMode == -1;
+  bool stopped = app.playbackMode == PlaybackStopAsked;
   SendMessageA(slider(dialog), TBM_SETRANGE, TRUE, MAKELPARAM(kSliderMinimum, kSliderMaximum));
   SendMessageA(slider(dialog), TBM_SETTICFREQ, kTickEvery, 0);
   SendMessageA(slider(dialog), TBM_SETPOS, TRUE, stopped ? 0 : sliderForSpeed(app.speedValue));
@@ -93,7 +93,7 @@ void onSpeedOk(HWND dialog) {
     if (position != 0) {
       app.speedValue = speedForSlider(position);
     } else {
-      app.playbackMode = -1;
+      app.playbackMode = PlaybackStopAsked;
     }
   }
   EndDialog(dialog, 1);

@@ -22,8 +22,10 @@ int naturalCompare(const std::string& a, const std::string& b);
 
 // --- step_win.cpp -----------------------------------------------------------
 
-// Show the next (previous) picture of the list: 1 when another picture is
-// shown, 0 when the user declined to wrap around, -1 when it could not be
-// loaded (folderIndex and currentPath then stay).
-int stepNext(HWND window);
-int stepPrevious(HWND window);
+// The entry after (before) the shown one, in *target: 1 chosen, 0 when the
+// user declined to wrap around at the end (start) of the list.
+int chooseNext(HWND window, int* target);
+int choosePrevious(HWND window, int* target);
+
+// The full path of the list's entry at index.
+std::string entryPath(int index);

@@ -10,8 +10,8 @@
 
 #include "browse/browse.h"
 #include "browse/pathsplit.h"
+#include "core/appstate.h"
 #include "picture/filetype.h"
-#include "shell/appstate.h"
 
 namespace {
 

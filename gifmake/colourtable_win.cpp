@@ -11,10 +11,10 @@
 //
 // An empty palette (a frame file without any colour table) has no cells:
 // nothing is drawn or chosen, and OK leaves the index as it was.
+#include "core/appstate.h"
 #include "gifmake/dialogvalues.h"
 #include "gifmake/gifdialogs.h"
 #include "resources/resource.h"
-#include "shell/appstate.h"
 
 namespace {
 

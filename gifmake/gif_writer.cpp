@@ -33,6 +33,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/replace.h"
+
 namespace {
 
 void putByte(std::vector<uint8_t>& to, unsigned value) { to.push_back(static_cast<uint8_t>(value)); }
@@ -77,18 +79,12 @@ bool openFrame(std::ifstream& in, std::vector<char>& buffer, const std::string& 
   return in.is_open();
 }
 
-// Opens a new file beside the target for the output. The name is the
-// target's with a suffix, skipping names already in use so that no
-// existing file is ever truncated.
+// Opens a new file beside the target for the output (see core/replace.h).
 bool openBesideTarget(const std::string& target, std::string& tempPath, std::ofstream& out) {
-  for (int n = 0; n < 100; n++) {
-    std::string candidate = target + ".~" + std::to_string(n) + ".tmp";
-    if (fileExists(candidate)) continue;
-    out.open(candidate, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false; // folder missing or not writable
-    tempPath = candidate;
-    return true;
-  }
+  if (!makeSiblingTemp(target, &tempPath)) return false;  // folder missing or not writable
+  out.open(tempPath, std::ios::binary | std::ios::trunc);
+  if (out.is_open()) return true;
+  removeTemp(tempPath);
   return false;
 }
 
@@ -110,8 +106,8 @@ int writeFrames(std::ostream& out, const std::vector<GifImageInfo>& records,
   std::vector<GifImageInfo> firstImages;
   std::vector<uint8_t> globalTable;
   {
+    std::vector<char> buffer;  // outlives the stream that reads through it
     std::ifstream first;
-    std::vector<char> buffer;
     if (!openFrame(first, buffer, framePaths[0])) return GifFirstFrameUnreadable;
     if (writeGifHead(out, first, header, firstImages, backgroundIndex, globalTable, imageIndices[0],
                      loopCount) != GifOk)
@@ -237,8 +233,8 @@ int writeGifHead(std::ostream& out, std::istream& firstFrame, GifHeader& header,
 int copyFrame(std::ostream& out, const std::string& path, const GifImageInfo& record, int imageIndex,
               const std::vector<uint8_t>& globalTable, uint16_t globalTableBits, uint16_t& right,
               uint16_t& bottom, uint16_t& colourResolution) {
+  std::vector<char> buffer;  // outlives the stream that reads through it
   std::ifstream in;
-  std::vector<char> buffer;
   if (!openFrame(in, buffer, path)) return GifCannotOpen;
   GifHeader header;
   std::vector<uint8_t> own; // the frame's own table: its global one, or its image's local one
@@ -292,8 +288,8 @@ int copyFrame(std::ostream& out, const std::string& path, const GifImageInfo& re
 int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMethod,
                   uint16_t transparentIndex, uint8_t transparencyOn, uint16_t delay,
                   GifImageInfo& record) {
+  std::vector<char> buffer;  // outlives the stream that reads through it
   std::ifstream in;
-  std::vector<char> buffer;
   if (!openFrame(in, buffer, path)) return GifCannotOpen;
   GifFile file{};
   int r = readGifFile(in, file);
@@ -326,8 +322,8 @@ int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector
     // user whether to stop holds the assembly here.
     if (result == GifWritten && !mayProceed(control, framePaths.size(), framePaths.size()))
       result = GifAssemblyStopped;
-    if (result == GifWritten && !replaceFile(tempPath, outputPath)) result = GifOutputNotCreated;
-    if (result != GifWritten) removeFile(tempPath);
+    if (result == GifWritten && !replaceWithTemp(tempPath, outputPath)) result = GifOutputNotCreated;
+    if (result != GifWritten) removeTemp(tempPath);
   }
   if (framesWritten) *framesWritten = result == GifWritten ? written : 0;
   return result;

@@ -3,8 +3,9 @@
 // files into one animated GIF89a without decoding a pixel.
 //
 // Pure C++ over byte-exact streams (no windows.h): it builds into the Windows
-// program and natively, where it is tested, fuzzed and benchmarked. The one
-// platform piece, replacing a file by another, lives in file_replace*.cpp.
+// program and natively, where it is tested, fuzzed and benchmarked. The
+// output file goes through core/replace.h, so a failure never leaves a
+// broken one.
 #pragma once
 
 #include <cstdint>
@@ -210,18 +211,3 @@ int copyFrame(std::ostream& out, const std::string& path, const GifImageInfo& re
 // the data cannot be read back.
 int writeImage(std::ostream& out, std::istream& frame, const GifImageInfo& image,
                const std::vector<uint8_t>* localTable);
-
-// ---------------------------------------------------------------------------
-// file_replace.cpp / file_replace_win.cpp: the platform's file operations.
-
-// They live in a namespace of their own because the test support library
-// has a fileExists of its own, and the program's tests link both.
-namespace giffile {
-bool fileExists(const std::string& path);
-// Puts `from` in the place of `to`, replacing an existing `to`.
-bool replaceFile(const std::string& from, const std::string& to);
-void removeFile(const std::string& path);
-}  // namespace giffile
-using giffile::fileExists;
-using giffile::replaceFile;
-using giffile::removeFile;

@@ -14,11 +14,11 @@
 // grid has written its choice.
 #include <string>
 
+#include "core/appstate.h"
 #include "gifmake/dialogvalues.h"
 #include "gifmake/gifdialogs.h"
 #include "gifmake/gifmake.h"
 #include "resources/resource.h"
-#include "shell/appstate.h"
 
 namespace {
 

@@ -23,12 +23,7 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "core/replace.h"
 #include "imgctl/bmp_reader.h"
 #include "imgctl/convert.h"
 
@@ -39,33 +34,6 @@ bool readFile(const char* path, std::vector<uint8_t>& bytes) {
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
-}
-
-// Writes beside the target and then replaces it, so a failed write never
-// leaves a partial file or destroys an existing one.
-bool writeFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
-#ifdef _WIN32
-  const std::string temp = path + ".imgconv-" + std::to_string(GetCurrentProcessId());
-#else
-  const std::string temp = path + ".imgconv-" + std::to_string(getpid());
-#endif
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-#ifdef _WIN32
-  const bool moved = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  const bool moved = std::rename(temp.c_str(), path.c_str()) == 0;
-#endif
-  if (!moved) std::remove(temp.c_str());
-  return moved;
 }
 
 double psnr(double squaredError, uint64_t pixels) {
@@ -113,7 +81,7 @@ int convertOne(const char* in, const std::string& out, imgctl::PaletteMemory* me
     std::printf("time_ms %.2f\n", ms / opt.repeat);
   }
   if (memory) imgctl::rememberPalette(*memory, report.palette);
-  if (!writeFileReplacing(out, gif)) {
+  if (!writeFileReplacing(out, gif.data(), gif.size())) {
     std::fprintf(stderr, "imgconv: cannot write %s\n", out.c_str());
     return 3;
   }

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/replace.h"
 #include "imgctl/bmp_reader.h"
 #include "imgctl/convert.h"
 
@@ -90,48 +91,8 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
   return ok;
 }
 
-// The folder part of a multibyte path, separator included ("" for a bare
-// file name). Walks by characters: in code page 932 the second byte of a
-// character can be 0x5C, which is not a separator.
-std::string folderOf(const char* path) {
-  const char* cut = path;
-  for (const char* p = path; *p; p = CharNextA(p))
-    if (*p == '\\' || *p == '/' || *p == ':') cut = p + 1;
-  return std::string(path, cut);
-}
-
-// Creates an empty temporary file in the target's folder and returns its
-// name, or "" when the folder cannot take one.
-std::string makeTempBeside(const char* target) {
-  std::string folder = folderOf(target);
-  if (folder.empty()) folder = ".";
-  char temp[MAX_PATH];
-  if (GetTempFileNameA(folder.c_str(), "qbi", 0, temp) == 0) return std::string();
-  return temp;
-}
-
-bool replaceTarget(const std::string& temp, const char* target) {
-  if (MoveFileExA(temp.c_str(), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  DeleteFileA(temp.c_str());
-  return false;
-}
-
 bool writeBytesReplacing(const char* target, const std::vector<uint8_t>& bytes) {
-  const std::string temp = makeTempBeside(target);
-  if (temp.empty()) return false;
-  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  bool ok = file != INVALID_HANDLE_VALUE;
-  if (ok) {
-    DWORD wrote = 0;
-    ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
-    ok = CloseHandle(file) && ok;
-  }
-  if (!ok) {
-    DeleteFileA(temp.c_str());
-    return false;
-  }
-  return replaceTarget(temp, target);
+  return writeFileReplacing(target, bytes.data(), bytes.size());
 }
 
 bool encoderFor(const wchar_t* mimeType, CLSID& clsid) {
@@ -164,8 +125,7 @@ bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mim
   wchar_t wideTemp[MAX_PATH];
   do {
     if (!encoderFor(mimeType, clsid)) break;
-    temp = makeTempBeside(target);
-    if (temp.empty()) break;
+    if (!makeSiblingTemp(target, &temp)) break;
     if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, temp.c_str(), -1, wideTemp, MAX_PATH) == 0) break;
     // The pixels are 0x00RRGGBB words: in memory B, G, R, unused, which is
     // GDI+'s 32 bpp RGB layout, so the bitmap borrows them without a copy.
@@ -189,10 +149,8 @@ bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mim
     Lock lock(gdiplusLock);
     Gdiplus::GdiplusShutdown(token);
   }
-  if (!temp.empty()) {
-    if (ok) return replaceTarget(temp, target);
-    DeleteFileA(temp.c_str());
-  }
+  if (ok) return replaceWithTemp(temp, target);
+  removeTemp(temp);
   return false;
 }
 

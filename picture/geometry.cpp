@@ -59,7 +59,7 @@ double zoomedSideExact(unsigned percent, uint32_t side) {
 
 uint32_t zoomedSide(unsigned percent, uint32_t side) {
   double value = zoomedSideExact(percent, side);
-  return value >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(value);
+  return value >= 2147483647.0 ? 2147483647u : static_cast<uint32_t>(value);
 }
 
 bool zoomEntryAccepted(int readResult, unsigned value, unsigned currentZoom,

@@ -46,7 +46,9 @@ int scrollStep(int code, int thumbPosition, const ScrollState& state);
 
 // A side after zoom: unchanged at 100 %, else percent / 100 (a double) times
 // the side, truncated toward zero. Computed in double so that a huge zoom
-// gives a huge value rather than a wrapped one.
+// gives a huge value rather than a wrapped one. zoomedSide saturates at the
+// largest int, since every caller makes a window or GDI coordinate of it;
+// the view, the zoom dialog and the rotated view all size through here.
 double zoomedSideExact(unsigned percent, uint32_t side);
 uint32_t zoomedSide(unsigned percent, uint32_t side);
 

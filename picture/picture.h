@@ -1,9 +1,9 @@
 // The shown picture and everything that puts it on screen: the Picture
-// record and its GDI+ image, view geometry and scrolling, painting, opening.
+// record and its GDI+ image, view geometry and scrolling, painting. Opening
+// a file (which may start playback) is the shell's, above animation.
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gdiplus.h>
 
@@ -73,7 +73,12 @@ UINT countFrames(Picture* picture);
 int measureLargestFrame(Picture* picture);
 int createSurface(Picture* picture, UINT width, UINT height);
 int renderStill(Picture* picture);
+// A still picture is drawn into its surface (renderStill); an animation
+// only gets its surface, which its playback thread draws into. 1, or 0 for
+// a picture without an image.
 int renderPicture(Picture* picture);
+// Frees the picture and everything it holds. It must have no playback
+// thread: animation's stopAndRelease stops one first.
 void releasePicture(Picture* picture);
 void clearPictureResources(Picture* picture);
 
@@ -85,6 +90,11 @@ void measureFrameExtras(HWND window);
 void computeMaxTrackSize(int width, int height, int extraHeight);
 void fitWindow(HWND window, int width, int height);
 int setScrollBar(int bar, ScrollState* state, HWND window, int contentSize, int* position);
+// Fits the window to content of width x height from unscrolled bars, then
+// sets both bars; a bar that appears narrows the other axis, so a shown bar
+// sets both once more.
+void fitView(HWND window, int width, int height);
+// The same for a picture just opened, resetting both bars first.
 void layOutNewPicture(HWND window, Picture* picture);
 int refitAfterResize(HWND window);
 int scrollVertically(HWND window, WPARAM wParam);
@@ -101,11 +111,3 @@ INT_PTR CALLBACK zoomDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 int drawPicture(Picture* picture, HDC dc);
 // Fills the part of the client area the picture does not cover.
 void paintUncovered(Picture* picture, HDC dc, const RECT& client);
-
-// --- open_win.cpp ------------------------------------------------------------
-
-int loadByPath(const char* path, HWND window);
-void showNewPicture(HWND window);
-int loadCurrentPath(HWND window);
-int openWithDialog(HWND window);
-int loadDroppedFile(HDROP drop, HWND window);

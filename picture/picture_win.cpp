@@ -2,9 +2,8 @@
 // still rendering and the release.
 #include <new>
 
-#include "animation/animation.h"
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
 
 using namespace Gdiplus;
 
@@ -56,8 +55,10 @@ int loadImage(Picture* picture, const char* path) {
 
 int updateDisplaySize(Picture* picture) {
   if (picture->scaled == 1) {
-    picture->displayWidth = static_cast<UINT>(picture->horizontalZoom / 100 * picture->imageWidth);
-    picture->displayHeight = static_cast<UINT>(picture->verticalZoom / 100 * picture->imageHeight);
+    picture->displayWidth =
+        zoomedSide(static_cast<unsigned>(picture->horizontalZoom), picture->imageWidth);
+    picture->displayHeight =
+        zoomedSide(static_cast<unsigned>(picture->verticalZoom), picture->imageHeight);
   } else {
     picture->displayWidth = picture->imageWidth;
     picture->displayHeight = picture->imageHeight;
@@ -145,8 +146,9 @@ int renderPicture(Picture* picture) {
   if (!picture->image || !picture->image->nativeImage) return 0;
   if (picture->frameCount == 1) {
     renderStill(picture);
-  } else if (createSurface(picture, picture->surfaceWidth, picture->surfaceHeight) == 1) {
-    startPlayback(picture);
+  } else {
+    // The frames are drawn by playback, from the layer above.
+    createSurface(picture, picture->surfaceWidth, picture->surfaceHeight);
   }
   return 1;
 }
@@ -165,7 +167,6 @@ void clearPictureResources(Picture* picture) {
 
 void releasePicture(Picture* picture) {
   if (!picture) return;
-  stopPlayback(picture);
   clearPictureResources(picture);
   delete picture;
 }

@@ -2,9 +2,8 @@
 // the display size, is never dragged larger than the picture (plus room for
 // one scroll bar) or 90 % of the screen, and shows the rest through its own
 // scroll bars, which scroll pixel by pixel.
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
-#include "shell/shell.h"
 
 namespace {
 
@@ -111,11 +110,7 @@ int setScrollBar(int bar, ScrollState* state, HWND window, int contentSize, int*
   return 1;
 }
 
-void layOutNewPicture(HWND window, Picture* picture) {
-  int width = static_cast<int>(picture->displayWidth);
-  int height = static_cast<int>(picture->displayHeight);
-  resetAxis(window, SB_HORZ);
-  resetAxis(window, SB_VERT);
+void fitView(HWND window, int width, int height) {
   fitWindow(window, width, height);
   for (int pass = 0; pass < 2; ++pass) {
     setScrollBar(SB_VERT, &app.verticalScroll, window, height, &app.verticalPos);
@@ -123,6 +118,12 @@ void layOutNewPicture(HWND window, Picture* picture) {
     // A bar that just appeared narrowed the other axis: set both once more.
     if (app.verticalScroll.maximum == 0 && app.horizontalScroll.maximum == 0) break;
   }
+}
+
+void layOutNewPicture(HWND window, Picture* picture) {
+  resetAxis(window, SB_HORZ);
+  resetAxis(window, SB_VERT);
+  fitView(window, static_cast<int>(picture->displayWidth), static_cast<int>(picture->displayHeight));
 }
 
 int scrollVertically(HWND window, WPARAM wParam) { return scrollAxis(window, SB_VERT, wParam); }

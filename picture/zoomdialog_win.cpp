@@ -1,10 +1,10 @@
 // The zoom dialog "CHNGZOOMDLG": one edit with the zoom in percent.
 #include <cstdio>
 
+#include "core/appstate.h"
+#include "core/dialogs.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
-#include "shell/appstate.h"
-#include "shell/shell.h"
 
 namespace {
 

@@ -6,15 +6,11 @@
 
 #include <string>
 
+#include "core/replace.h"
 #include "imgctl/imgctl.h"
+#include "picture/filetype.h"
 
 namespace {
-
-enum ConvertCode {
-  kOpenFailed = -2,
-  kInfoFailed = -3,
-  kWriteFailed = -5,
-};
 
 // The information query proves that the library understood the source; the
 // two buffers' contents are the library's business and are not read. The
@@ -32,40 +28,32 @@ bool checkImageInfo(ImgctlHandle image, void*& bufferA, void*& bufferB) {
 // The copy of type 4, written beside the target and then moved over it, so
 // that a copy cut short never leaves half a file under the target's name.
 bool copyReplacing(const char* source, const char* target) {
-  std::string folder;
-  const char* cut = target;
-  for (const char* p = target; *p; p = CharNextA(p))
-    if (*p == '\\' || *p == '/' || *p == ':') cut = p + 1;
-  folder.assign(target, cut);
-  if (folder.empty()) folder = ".";
-  char temp[MAX_PATH];
-  if (GetTempFileNameA(folder.c_str(), "qbc", 0, temp) == 0) return false;
-  if (CopyFileA(source, temp, FALSE) &&
-      MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
-  DeleteFileA(temp);
+  std::string temp;
+  if (!makeSiblingTemp(target, &temp)) return false;
+  if (CopyFileA(source, temp.c_str(), FALSE)) return replaceWithTemp(temp, target);
+  removeTemp(temp);
   return false;
 }
 
 }  // namespace
 
 int convertImageFile(const char* sourcePath, const char* targetPath, int type) {
-  if (type == 3) return 3;
+  if (type == FileTypeTiff) return ConvertTiffAsked;
   const ImgctlHandle image = imgctlOpen(sourcePath);
-  if (image == 0) return kOpenFailed;
+  if (image == 0) return ConvertOpenFailed;
 
-  int result = kWriteFailed;
+  int result = ConvertWriteFailed;
   void* bufferA = nullptr;
   void* bufferB = nullptr;
   if (!checkImageInfo(image, bufferA, bufferB)) {
-    result = kInfoFailed;
+    result = ConvertInfoFailed;
   } else {
     int written = 0;
     switch (type) {
-      case 0: written = imgctlWriteJpeg(targetPath, image, 75, 0); break;
-      case 1: written = imgctlWriteGif(targetPath, image, 0); break;
-      case 2: written = imgctlWritePng(targetPath, image, 0); break;
-      case 4: written = copyReplacing(sourcePath, targetPath) ? 1 : 0; break;
+      case FileTypeJpeg: written = imgctlWriteJpeg(targetPath, image, 75, 0); break;
+      case FileTypeGif: written = imgctlWriteGif(targetPath, image, 0); break;
+      case FileTypePng: written = imgctlWritePng(targetPath, image, 0); break;
+      case FileTypeBmp: written = copyReplacing(sourcePath, targetPath) ? 1 : 0; break;
       default: written = 0; break;
     }
     if (written != 0) result = type;

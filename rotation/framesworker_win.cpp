@@ -28,29 +28,20 @@
 #include <string>
 #include <vector>
 
+#include "core/appstate.h"
+#include "core/dialogs.h"
+#include "core/messages.h"
 #include "gifmake/gifdialogs.h"
 #include "gifmake/gifmake.h"
 #include "rotation/convert.h"
 #include "rotation/framejob.h"
 #include "rotation/framesworker.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
-#include "shell/shell.h"
+#include "rotation/workerpace.h"
 
 using namespace Gdiplus;
 
 namespace {
-
-// Tests make the worker slow through this variable (milliseconds before each
-// frame it renders, before the assembly and before each frame it splices),
-// so that a stop can be aimed at either phase; a user never sets it.
-DWORD testPauseMs() {
-  char value[16];
-  DWORD length = GetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS", value, sizeof value);
-  if (length == 0 || length >= sizeof value) return 0;
-  long pause = std::strtol(value, nullptr, 10);
-  return pause > 0 && pause <= 60000 ? static_cast<DWORD>(pause) : 0;
-}
 
 void readResolution(const Picture* picture, float* xdpi, float* ydpi) {
   *xdpi = *ydpi = 0.0f;
@@ -62,15 +53,20 @@ void readResolution(const Picture* picture, float* xdpi, float* ydpi) {
 }
 
 // Renders the picture turned by angle into the job's temporary BMP and
-// converts that into framePath. 1, or the worker's code of the failure:
-// -6 the BMP was not written, -7 drawing refused, or the conversion's own.
-int makeFrame(RotationFramesJob* job, int angle, const char* framePath, float xdpi, float ydpi) {
+// converts that into framePath.
+WorkerResult makeFrame(RotationFramesJob* job, int angle, const char* framePath, float xdpi,
+                       float ydpi) {
   UINT width = 0, height = 0;
   int r = renderRotatedToFile(job->picture, FileTypeBmp, job->tempBmpPathWide, angle,
                               Rgb24WithResolution, xdpi, ydpi, &width, &height);
-  if (r == 0) return -6;
-  if (r == -1) return -7;
-  return convertImageFile(job->tempBmpPath, framePath, FileTypeGif);
+  if (r == 0) return WorkerBmpNotWritten;
+  if (r == -1) return WorkerDrawRefused;
+  switch (convertImageFile(job->tempBmpPath, framePath, FileTypeGif)) {
+    case FileTypeGif: return WorkerSucceeded;
+    case ConvertOpenFailed: return WorkerSourceUnopened;
+    case ConvertInfoFailed: return WorkerInfoFailed;
+    default: return WorkerConvertFailed;
+  }
 }
 
 // Deletes the files a job made: frames 0 to made - 1 and the temporary BMP.
@@ -100,20 +96,8 @@ bool isJobFile(const RotationFramesJob* job, const char* output, int frames) {
 }
 
 int runOutputDialog(HWND window) {
-  char fileTitle[64] = "";
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = window;
-  dialog.lpstrFilter = "GIF(*.gif)\0*.gif\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = app.gifOutputPath;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrFileTitle = fileTitle;
-  dialog.nMaxFileTitle = sizeof fileTitle;
-  dialog.lpstrTitle = "保存ファイルを指定";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-  dialog.lpstrDefExt = "gif";
-  return GetSaveFileNameA(&dialog) ? 1 : 0;
+  static const FileDialogSpec spec = {"GIF(*.gif)\0*.gif\0", "保存ファイルを指定", "gif", 1};
+  return runFileDialog(window, spec, app.gifOutputPath);
 }
 
 void postProgress(const RotationFramesJob* job, int done) {
@@ -171,7 +155,7 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
   RotationFramesJob* job = &app.framesJob;
   TurnPlan plan;
   if (!planTurn(app.rotation.angleDegrees, &plan)) {
-    *result = -1;
+    *result = RotationBadAngle;
     return nullptr;
   }
   // Without a working folder (or with one too deep for the file names)
@@ -182,36 +166,37 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
       !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, plan.frames - 1) ||
       !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, 0)) {
     resetFramesJob(job);
-    *result = -7;
+    *result = RotationTempNotWritten;
     return nullptr;
   }
   float xdpi, ydpi;
   readResolution(copy, &xdpi, &ydpi);
   job->picture = copy;
-  int r = makeFrame(job, 0, firstFrame, xdpi, ydpi);
+  WorkerResult first = makeFrame(job, 0, firstFrame, xdpi, ydpi);
   job->picture = nullptr;
   HANDLE thread = nullptr;
-  if (r < 0) {
-    *result = r - 1;
+  if (first != WorkerSucceeded) {
+    *result = rotationResultOfFrame(first);
   } else {
     lstrcpynA(app.firstFramePath, firstFrame, MAX_PATH);
     if (runGifParamsDialog(window) != 1) {
-      *result = 0;
+      *result = RotationCancelled;
     } else if (runOutputDialog(window) != 1) {
-      *result = 3;
+      *result = RotationOutputCancelled;
     } else if (isJobFile(job, app.gifOutputPath, plan.frames)) {
-      *result = -11;
+      *result = RotationOutputIsJobFile;
     } else {
       job->picture = copy;
       job->angleStep = plan.step;
       job->frameCount = plan.frames;
       job->outputPath = app.gifOutputPath;
       job->window = window;
-      job->workerState = 1;
+      job->workerState = WorkerRendering;
       job->assemblyGate = GateOpen;
-      job->lastResult = 0;
-      thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, rotationFramesWorker, job, 0, nullptr));
-      *result = thread ? 2 : -12;
+      job->lastResult = WorkerUnexpected;
+      thread = reinterpret_cast<HANDLE>(
+          _beginthreadex(nullptr, 0, rotationFramesWorker, job, 0, nullptr));
+      *result = thread ? RotationJobStarted : RotationThreadFailed;
     }
     app.firstFramePath[0] = '\0';
   }
@@ -224,15 +209,15 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
 
 unsigned __stdcall rotationFramesWorker(void* argument) {
   RotationFramesJob* job = static_cast<RotationFramesJob*>(argument);
-  job->lastResult = 1;
-  DWORD pauseMs = testPauseMs();
+  job->lastResult = WorkerSucceeded;
+  DWORD pauseMs = workerPaceMs();
   float xdpi, ydpi;
   readResolution(job->picture, &xdpi, &ydpi);
 
   std::vector<std::string> framePaths;
   char path[MAX_PATH];
   int made = 1;  // frame 0 is startRotationFrames's
-  int r = 1;
+  WorkerResult r = WorkerSucceeded;
   for (int i = 0; i < job->frameCount; ++i) {
     formatFramePath(path, sizeof path, app.workFolder, i);  // fits: checked at the start
     framePaths.push_back(path);
@@ -241,21 +226,25 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
     made = i + 1;
     r = makeFrame(job, frameAngle(job->angleStep, i), path, xdpi, ydpi);
     job->lastResult = r;
-    if (r < 0 || i == job->frameCount - 1) break;
+    if (r != WorkerSucceeded || i == job->frameCount - 1) break;
     postProgress(job, i + 1);
-    if (InterlockedCompareExchange(&job->workerState, 0, 0) == 0) break;
+    if (InterlockedCompareExchange(&job->workerState, WorkerStopAsked, WorkerStopAsked) ==
+        WorkerStopAsked)
+      break;
   }
   // A stop asked after the last frame still wins: the swap to assembling
   // happens only from rendering. The last frame is counted in the title only
   // once the assembly is decided.
-  if (r > 0 && InterlockedCompareExchange(&job->workerState, 2, 1) == 1) {
+  if (r == WorkerSucceeded &&
+      InterlockedCompareExchange(&job->workerState, WorkerAssembling, WorkerRendering) ==
+          WorkerRendering) {
     if (job->frameCount > 1) postProgress(job, job->frameCount);
     if (pauseMs) Sleep(pauseMs);
     AssemblyWatch watch = {job, pauseMs};
     AssemblyControl control = {assemblyMayProceed, &watch};
     GifParams snapshot = gifParams;
     int assembled = assembleAnimatedGif(framePaths, job->outputPath, snapshot, nullptr, &control);
-    job->lastResult = assembled == GifWritten          ? 1
+    job->lastResult = assembled == GifWritten          ? WorkerSucceeded
                       : assembled == GifAssemblyStopped ? WorkerAssemblyStopped
                                                         : WorkerOutputFailed;
   }
@@ -265,11 +254,11 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
 }
 
 int runAnimatedGifCommand(HWND window, Picture* picture) {
-  if (app.rotationWorkerThread) return 4;
+  if (app.rotationWorkerThread) return RotationWorkerBusy;
   Picture* copy = copyPictureForWorker(picture);
-  if (!copy) return -7;
-  int result = 0;
+  if (!copy) return RotationTempNotWritten;
+  int result = RotationCancelled;
   app.rotationWorkerThread = startRotationFrames(copy, window, &result);
-  if (result != 2) releasePicture(copy);
+  if (result != RotationJobStarted) releasePicture(copy);
   return result;
 }

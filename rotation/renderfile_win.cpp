@@ -4,13 +4,14 @@
 // come through here, so a saved file looks like the rotated view.
 //
 // Every file is written beside its target and moved over it when complete
-// (replace_win.cpp): a failed bitmap, drawing, encoder or write leaves an
+// (core/replace.h): a failed bitmap, drawing, encoder or write leaves an
 // existing target as it was, never a file of plain fill colour.
 #include <cstdlib>
 #include <cwchar>
 
+#include "core/appstate.h"
+#include "core/replace.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
 
 using namespace Gdiplus;
 

@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
+#include "core/appstate.h"
+#include "core/dialogs.h"
 #include "resources/resource.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
-#include "shell/shell.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "picture/picture.h"
 #include "rotation/geometry.h"
+#include "rotation/results.h"
 
 // --- rotatedialog_win.cpp --------------------------------------------------
 
@@ -24,24 +25,19 @@ int chooseFillColour(HWND owner);
 
 // --- rotate_win.cpp ----------------------------------------------------------
 
-// The rotation command. Results: 1 shown rotated; 0 cancelled; -8 the
-// rotated surface could not be made (the unrotated view is restored); -9 no
-// picture; -10 an animated picture (refused before anything is touched).
-int runRotationCommand(HWND window, ScrollState* horizontalScroll, ScrollState* verticalScroll,
-                       Picture* picture);
+// The rotation command: RotationShown; RotationCancelled; RotationDrawFailed
+// when the rotated surface could not be made (the unrotated view is
+// restored); RotationNoPicture; RotationAnimated (refused before anything is
+// touched); or the animated-GIF branch's result (runAnimatedGifCommand).
+int runRotationCommand(HWND window, Picture* picture);
 
 // Back to the unrotated picture with the angle reset to 0: 1 done, 0 refused
 // for an animated picture, -1 no picture. Mode and fill colour stay.
-int endRotation(HWND window, ScrollState* horizontalScroll, ScrollState* verticalScroll,
-                Picture* picture);
+int endRotation(HWND window, Picture* picture);
 
 // Menu command 2550: runs the rotation command on the shown picture and
 // shows the message that belongs to its result.
 void rotateCommand(HWND window);
-
-// The message box text and caption for a rotation result, or false when the
-// result shows none.
-bool rotationResultMessage(int result, const char** text, const char** caption);
 
 // --- drawrotated_win.cpp ---------------------------------------------------
 
@@ -53,28 +49,24 @@ int drawRotated(Picture* picture, int mode, double angle, uint32_t argb);
 
 // --- save_win.cpp ------------------------------------------------------------
 
-// The save dialog and the save of the shown picture under the current
-// rotation settings. 1 saved; 0 cancelled; -1 not a picture type; -2 the
-// save failed; for a GIF target the result of saveViaConversion. Every
-// failure shows its message and leaves an existing target as it was.
+// The save dialog (proposing app.savePath) and the save of the shown picture
+// under the current rotation settings: a SaveResult. Every failure shows its
+// message and leaves an existing target as it was. What follows a save (the
+// saved file becomes the current one) is the caller's.
 int saveDisplayedPicture(HWND window, Picture* picture);
-
-// Menu command 1200: proposes the shown picture's path, saves, and after a
-// save shows the saved file as the current one (folder list and title).
-void saveCommand(HWND window);
 
 // A GIF save under the current rotation settings, without messages: the
 // temporary BMP is "savetemp.bmp" in the working folder (never the
 // animated-GIF worker's "temp.bmp") and is deleted on every path; with no
-// working folder nothing is written anywhere (-6). Results as
-// saveViaConversion.
+// working folder nothing is written anywhere (SaveTempNotWritten). Results
+// as saveViaConversion.
 int saveGifFile(Picture* picture, const char* targetPath, BitmapKind kind, float xdpi,
                 float ydpi);
 
 // The GIF route: renders a 24-bit BMP to tempPath (its wide form
-// tempPathWide) and converts it to targetPath. 1 saved; -6 the temporary
-// file was not written; -7 refused for an animated picture; or the
-// conversion's own negative result (-2, -3, -5). The caller deletes
+// tempPathWide) and converts it to targetPath: SaveDone, SaveTempNotWritten,
+// SaveDrawRefused (an animated picture), or the conversion's failure
+// (SaveFailed, SaveInfoFailed, SaveConvertFailed). The caller deletes
 // tempPath.
 int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tempPathWide,
                       const char* targetPath, int angleDegrees, float xdpi, float ydpi,
@@ -101,14 +93,3 @@ int renderRotatedToFile(Picture* picture, int type, const wchar_t* widePath, int
 // The index of the first GDI+ encoder whose MIME type is exactly mime, with
 // its class id in clsid; -1 when there is none.
 int findEncoderClsid(const wchar_t* mime, CLSID* clsid);
-
-// --- replace_win.cpp ---------------------------------------------------------
-
-// A new, empty, uniquely named file in the folder of target (the current
-// folder for a bare name), whose path goes to temp (MAX_PATH). False when
-// none could be made.
-bool makeSiblingTemp(const wchar_t* target, wchar_t* temp);
-
-// Moves a finished temp file over target in one step; on failure the temp
-// file is deleted and target is left as it was.
-bool replaceWithTemp(const wchar_t* temp, const wchar_t* target);

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "core/appstate.h"
 #include "resources/resource.h"
-#include "shell/appstate.h"
 #include "shell/settings.h"
 #include "shell/shell.h"
 

@@ -2,11 +2,10 @@
 // The notification code is ignored, so the same numbers sent by other means
 // act alike.
 #include "animation/animation.h"
-#include "browse/browse.h"
+#include "core/appstate.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
 #include "shell/shell.h"
 
 namespace {
@@ -15,18 +14,17 @@ const char helpContents[] = "quoblens.chm::/hsource/helptop.html>wintype1";
 const UINT hhDisplayToc = 1;
 
 void openCommand(HWND window) {
-  if (openWithDialog(window) != 1) return;
-  scanFolder(app.currentPath);
-  updateTitle(window);
+  if (openWithDialog(window) == 1) showAsCurrent(window, app.currentPath);
+}
+
+// Proposes the shown picture's path; the saved file becomes the current one.
+void saveCommand(HWND window) {
+  if (!app.currentPicture) return;
+  lstrcpynA(app.savePath, app.currentPath, MAX_PATH);
+  if (saveDisplayedPicture(window, app.currentPicture) == SaveDone) showAsCurrent(window, app.savePath);
 }
 
 }  // namespace
-
-// After a step the title names the shown picture; after a failed one it
-// still does, or names none when nothing could be shown.
-void afterStep(HWND window, int result) {
-  if (result == 1 || !app.currentPicture) updateTitle(window);
-}
 
 int dispatchCommand(HWND window, int command) {
   switch (command) {
@@ -35,11 +33,9 @@ int dispatchCommand(HWND window, int command) {
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_ZOOM: zoomCommand(window, app.currentPicture); break;
     case IDM_ROTATE: rotateCommand(window); break;
-    case IDM_END_ROTATION:
-      endRotation(window, &app.horizontalScroll, &app.verticalScroll, app.currentPicture);
-      break;
-    case IDM_NEXT_PICTURE: afterStep(window, stepNext(window)); break;
-    case IDM_PREVIOUS_PICTURE: afterStep(window, stepPrevious(window)); break;
+    case IDM_END_ROTATION: endRotation(window, app.currentPicture); break;
+    case IDM_NEXT_PICTURE: stepCommand(window, true); break;
+    case IDM_PREVIOUS_PICTURE: stepCommand(window, false); break;
     case IDM_STOP_ANIMATION: stopAnimationCommand(); break;
     case IDM_PLAY_ANIMATION: playAnimationCommand(); break;
     case IDM_PLAYBACK_SPEED: playbackSpeedCommand(window); break;

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
 #include "shell/commandline.h"
 #include "shell/shell.h"
 

@@ -5,10 +5,10 @@
 
 #include "animation/animation.h"
 #include "browse/browse.h"
+#include "core/appstate.h"
+#include "core/messages.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
-#include "rotation/framesworker.h"
-#include "shell/appstate.h"
 #include "shell/shell.h"
 
 namespace {
@@ -28,11 +28,8 @@ BOOL onCreate(HWND window) {
   // The help window is opened and closed at once, which binds the control.
   htmlHelp(window, helpFilePath(helpStartTopic).c_str(), hhDisplayToc, 0);
   htmlHelp(nullptr, nullptr, hhCloseAll, 0);
-  if (app.hasCommandLinePath == 1 && loadByPath(app.commandLinePath, window) == 1) {
-    scanFolder(app.commandLinePath);
-    lstrcpynA(app.currentPath, app.commandLinePath, MAX_PATH);
-    updateTitle(window);
-  }
+  if (app.hasCommandLinePath == 1 && loadByPath(app.commandLinePath, window) == 1)
+    showAsCurrent(window, app.commandLinePath);
   return TRUE;
 }
 
@@ -68,8 +65,8 @@ void onKeyDown(HWND window, UINT key) {
   bool horizontal = app.currentPicture && app.horizontalScroll.maximum != 0;
   bool stepping = app.folder.folderCount > 1;
   switch (key) {
-    case VK_BACK: if (stepping) afterStep(window, stepPrevious(window)); break;
-    case VK_SPACE: if (stepping) afterStep(window, stepNext(window)); break;
+    case VK_BACK: if (stepping) stepCommand(window, false); break;
+    case VK_SPACE: if (stepping) stepCommand(window, true); break;
     case VK_PRIOR: if (vertical) scrollVertically(window, SB_PAGEUP); break;
     case VK_NEXT: if (vertical) scrollVertically(window, SB_PAGEDOWN); break;
     case VK_UP: if (vertical) scrollVertically(window, SB_LINEUP); break;
@@ -93,8 +90,7 @@ void onDropFiles(HWND window, HDROP drop) {
     MessageBoxA(window, "これは開けられません", "Invalid File", MB_OK);
     return;
   }
-  scanFolder(app.currentPath);
-  updateTitle(window);
+  showAsCurrent(window, app.currentPath);
 }
 
 void enableItem(HMENU menu, UINT command, bool enabled) {
@@ -103,10 +99,11 @@ void enableItem(HMENU menu, UINT command, bool enabled) {
 
 void onInitMenuPopup(HMENU menu) {
   enableItem(menu, IDM_STOP_THREAD, app.rotationWorkerThread != nullptr);
-  enableItem(menu, IDM_STOP_ANIMATION, app.animationState == 1);
-  enableItem(menu, IDM_PLAY_ANIMATION, app.animationState == 0);
-  enableItem(menu, IDM_PLAYBACK_SPEED, app.animationState == 1 || app.animationState == 0);
-  enableItem(menu, IDM_SCENE, app.animationState == 1 || app.animationState == 0);
+  bool animated = app.animationState != NotAnimated;
+  enableItem(menu, IDM_STOP_ANIMATION, app.animationState == AnimationPlaying);
+  enableItem(menu, IDM_PLAY_ANIMATION, app.animationState == AnimationPaused);
+  enableItem(menu, IDM_PLAYBACK_SPEED, animated);
+  enableItem(menu, IDM_SCENE, animated);
   enableItem(menu, IDM_NEXT_PICTURE, app.folder.folderCount > 1);
   enableItem(menu, IDM_PREVIOUS_PICTURE, app.folder.folderCount > 1);
 }
@@ -145,10 +142,7 @@ void updateTitle(HWND window) {
 
 int confirmClose(HWND window) {
   if (MessageBoxA(window, "終了しますか", "alert message", MB_YESNO) != IDYES) return 0;
-  if (app.currentPicture) {
-    releasePicture(app.currentPicture);
-    app.currentPicture = nullptr;
-  }
+  releaseCurrentPicture();
   DestroyWindow(window);
   return 1;
 }

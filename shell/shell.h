@@ -1,17 +1,16 @@
-// The application shell: start-up, the main window, command dispatch, help,
-// the working folder and the dialog helpers every dialog uses.
+// The application shell, on top of every other folder: start-up, the main
+// window, command dispatch, opening pictures, help, the working folder and
+// the main window's side of the animated-GIF worker.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
 // The program's own strings, in one place.
 #define QB_CLASS_NAME "quobixlens"
 #define QB_INITIAL_TITLE "クオビクス・画像回転"
-
-// Private message the animated-GIF worker posts when it ends.
-const UINT WorkerDone = WM_USER;
 
 // --- mainwindow_win.cpp ------------------------------------------------------
 
@@ -25,7 +24,36 @@ int confirmClose(HWND window);
 
 int dispatchCommand(HWND window, int command);
 
-// The title after a step through the folder that returned result.
+// --- open_win.cpp ------------------------------------------------------------
+
+// Every way of opening releases the shown picture first (its playback
+// stopped), then shows the new one laid out and rendered or playing.
+// loadByPath: 1 shown; -1 not a picture extension (the shown picture
+// stays); -2 no memory (nothing is shown); 0 no path.
+int loadByPath(const char* path, HWND window);
+// Shows app.currentPath: 1, or 0 when no picture could be made.
+int loadCurrentPath(HWND window);
+// The open dialog, starting at app.currentPath and leaving the choice there:
+// 1 when a file was chosen (and shown), 0 when cancelled.
+int openWithDialog(HWND window);
+// The first file of a drop: its position in the drop extensions (shown), -1
+// refused (path and picture as they were), -2 no memory or empty drop.
+int loadDroppedFile(HDROP drop, HWND window);
+// Lays out, marks and renders app.currentPicture just made.
+void showNewPicture(HWND window);
+// Stops and releases the shown picture, if any.
+void releaseCurrentPicture();
+
+// --- current_win.cpp ---------------------------------------------------------
+
+// path becomes the current picture's path: the folder list is scanned
+// afresh and the title follows.
+void showAsCurrent(HWND window, const char* path);
+// Space (forward) and BackSpace: the wrap question at either end, then the
+// chosen entry is shown and the title follows.
+void stepCommand(HWND window, bool forward);
+// The title after a step that returned result: it names the shown picture,
+// also after a failed step, or none when nothing could be shown.
 void afterStep(HWND window, int result);
 
 // --- htmlhelp_win.cpp --------------------------------------------------------
@@ -61,8 +89,9 @@ int clearWorkFolder();
 
 // --- workerdone_win.cpp -----------------------------------------------------
 
-// The text of a worker's end: by result code and, for 1, by its state (2
-// made, else stopped). 1, or 0 with the text of an unexpected state.
+// The text of a worker's end: by WorkerResult and, for WorkerSucceeded, by
+// its WorkerState (assembling: made, else stopped). 1, or 0 with the text of
+// an unexpected state.
 int workerResultText(char* buffer, size_t size, int code, int state);
 // WorkerDone: joins the worker, restores the title, shows the outcome and
 // releases the job.
@@ -72,9 +101,3 @@ void onWorkerProgress(HWND window, WPARAM done, LPARAM total);
 // Command 2900. 1 when the program is ending (Yes to the force-stop
 // question), else 0.
 int forceStopWorker(HWND window, HANDLE thread);
-
-// --- dialogint_win.cpp -------------------------------------------------------
-
-// Reads a number from a dialog edit: 0 (out untouched) for an empty edit, -1
-// (out untouched) when the text cannot be read, 1 with the value in out.
-int readDialogInt(HWND dialog, int controlId, int* out);

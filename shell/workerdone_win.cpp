@@ -12,9 +12,9 @@
 // handled as usual, after Yes there is nothing left to report.
 #include <cstdio>
 
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "rotation/framesworker.h"
-#include "shell/appstate.h"
+#include "rotation/results.h"
 #include "shell/shell.h"
 
 namespace {
@@ -37,18 +37,9 @@ void closeHelpWindows(HWND window) {
 
 int workerResultText(char* buffer, size_t size, int code, int state) {
   const char* text = nullptr;
-  switch (code) {
-    case WorkerOutputFailed: text = "アニメGIFファイルの作成に失敗"; break;
-    case -7: text = "一時保存用ビットマップへの画像出力に失敗"; break;
-    case -6: text = "一時保存ファイルへの保存に失敗"; break;
-    case -5: text = "ファイル変換失敗"; break;
-    case -3: text = "画像情報取得に失敗"; break;
-    case -2: text = "回転元ファイル情報獲得に失敗"; break;
-    case 1: text = state == 2 ? "アニメGIF作成終了" : "アニメGIF作成途中で中止"; break;
-    default: break;
-  }
-  std::snprintf(buffer, size, "%s", text ? text : "予期しない状態が発生しました");
-  return text ? 1 : 0;
+  bool known = workerResultMessage(code, state == WorkerAssembling, &text);
+  std::snprintf(buffer, size, "%s", text);
+  return known ? 1 : 0;
 }
 
 void onWorkerProgress(HWND window, WPARAM done, LPARAM total) {
@@ -82,8 +73,8 @@ int forceStopWorker(HWND window, HANDLE thread) {
   if (!thread || app.stopQuestionOpen) return 0;
   RotationFramesJob& job = app.framesJob;
   // Rendering: the swap is the stop request, seen after the current frame.
-  LONG state = InterlockedCompareExchange(&job.workerState, 0, 1);
-  if (state != 2) return 0;
+  LONG state = InterlockedCompareExchange(&job.workerState, WorkerStopAsked, WorkerRendering);
+  if (state != WorkerAssembling) return 0;
   // Assembling. A worker already putting its file in place is past stopping;
   // its WorkerDone reports the finished file.
   if (InterlockedCompareExchange(&job.assemblyGate, GateHeld, GateOpen) != GateOpen) return 0;

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/appstate.h"
+#include "core/appstate.h"
 #include "shell/shell.h"
 
 namespace {

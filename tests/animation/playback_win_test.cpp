@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "animation/animation.h"
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -32,11 +32,11 @@ class PlaybackTest : public ::testing::Test {
   }
   void TearDown() override {
     app.currentPicture = nullptr;
-    if (picture) releasePicture(picture);
+    if (picture) stopAndRelease(picture);
   }
   Picture* play(const char* name) {
     picture = createPicture(testDataPath(std::string("animation/") + name).c_str(), testWindow());
-    if (picture) renderPicture(picture);
+    if (picture) renderAndPlay(picture);
     return picture;
   }
   // The surface pixel, read under the lock the thread draws under.
@@ -214,10 +214,10 @@ unsigned __stdcall pauseThenRelease(void* argument) {
   for (int round = 0; round < 100; ++round) {
     Picture* picture = createPicture(path.c_str(), testWindow());
     if (!picture) return 1;
-    renderPicture(picture);
+    renderAndPlay(picture);
     if (round % 2 == 0) pausePlayback(picture);
     else showScene(picture, 3);
-    releasePicture(picture);
+    stopAndRelease(picture);
   }
   return 0;
 }
@@ -257,23 +257,23 @@ TEST_F(PlaybackTest, FewerThanTwoFramesAreDrawnStillWithoutAThread) {
   EXPECT_EQ(1u, picture->frameCount);
   EXPECT_EQ(nullptr, picture->playbackThread);
   EXPECT_EQ(kThree[0], pixel());
-  releasePicture(picture);
+  stopAndRelease(picture);
 
   // A GIF whose frame count could not be read has no last frame to wrap
   // at: its first frame is shown still.
   picture = createPicture(testDataPath("animation/twelve_frames.gif").c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   picture->frameCount = 0;
-  EXPECT_EQ(1, renderPicture(picture));
+  EXPECT_EQ(1, renderAndPlay(picture));
   EXPECT_EQ(nullptr, picture->playbackThread);
   EXPECT_EQ(nullptr, picture->runEvent);
   EXPECT_EQ(kTwelve[0], pixel());
   EXPECT_FALSE(isAnimationShown(picture));
-  releasePicture(picture);
+  stopAndRelease(picture);
 
   picture = createPicture(testDataPath("animation/undecodable.gif").c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
-  EXPECT_EQ(0, renderPicture(picture));
+  EXPECT_EQ(0, renderAndPlay(picture));
   EXPECT_EQ(nullptr, picture->playbackThread);
   startPlayback(picture);  // nothing to draw: still no thread
   EXPECT_EQ(nullptr, picture->playbackThread);
@@ -301,7 +301,7 @@ TEST_F(PlaybackTest, ImageWithoutADelayPropertyEndsItsThreadAndPlaysNothing) {
   picture = createPicture(testDataPath("pictures/painting_tiny_21x32.png").c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   picture->frameCount = 2;
-  ASSERT_EQ(1, renderPicture(picture));
+  ASSERT_EQ(1, renderAndPlay(picture));
   ASSERT_NE(nullptr, picture->playbackThread);
   EXPECT_TRUE(threadEnded(2000));
   EXPECT_EQ(RGB(128, 128, 128), pixel());

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "browse/browse.h"
-#include "shell/appstate.h"
+#include "core/appstate.h"
 #include "tests/support/wine_support.h"
 
 namespace {

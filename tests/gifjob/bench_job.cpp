@@ -17,9 +17,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/appstate.h"
 #include "rotation/framejob.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
 #include "tests/gifjob/jobdriver.h"
 #include "tests/support/wine_support.h"
 

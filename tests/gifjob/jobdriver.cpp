@@ -104,7 +104,9 @@ std::string workFolder() { return programWorkFolder(); }
 bool launchViewer(App& app, const std::string& picture, int pauseMs) {
   SetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS",
                           pauseMs > 0 ? std::to_string(pauseMs).c_str() : nullptr);
-  bool launched = launchApp(app, binFolder() + "quobixlens.exe", picture, "quobixlens");
+  // Only the test build of the program reads the pause.
+  const char* program = pauseMs > 0 ? "quobixlens_paced.exe" : "quobixlens.exe";
+  bool launched = launchApp(app, binFolder() + program, picture, "quobixlens");
   SetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS", nullptr);
   return launched;
 }

@@ -32,8 +32,9 @@ class ScratchDir {
 // The program's working folder for this user (it must exist).
 std::string workFolder();
 
-// Starts the program on a picture, with QB_TEST_WORKER_PAUSE_MS set to
-// pauseMs (0: unset) so that a job can be caught rendering or assembling.
+// Starts the program on a picture. With pauseMs it is the test build,
+// quobixlens_paced.exe, with QB_TEST_WORKER_PAUSE_MS set to pauseMs, so that
+// a job can be caught rendering or assembling.
 bool launchViewer(App& app, const std::string& picture, int pauseMs = 0);
 
 // The first enabled dialog of the program titled `title`, waited for.

@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
+#include "core/appstate.h"
 #include "rotation/framesworker.h"
-#include "shell/appstate.h"
 #include "shell/shell.h"
 #include "tests/support/files_win.h"
 #include "tests/support/wine_support.h"
@@ -66,7 +66,7 @@ TEST(WorkerResultText, EveryOutcomeAndTheUnexpected) {
   EXPECT_EQ("ファイル変換失敗", resultText(-5, 1));
   EXPECT_EQ("画像情報取得に失敗", resultText(-3, 1));
   EXPECT_EQ("回転元ファイル情報獲得に失敗", resultText(-2, 1));
-  for (int code : {0, 5, -1, -4, WorkerAssemblyStopped}) {
+  for (int code : {0, 5, -1, -4, int(WorkerAssemblyStopped)}) {
     EXPECT_EQ("予期しない状態が発生しました", resultText(code, 2, &r)) << code;
     EXPECT_EQ(0, r) << code;
   }

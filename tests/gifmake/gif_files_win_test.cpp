@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "core/replace.h"
+
 using namespace giftest;
 
 namespace {
@@ -53,9 +55,9 @@ TEST(WindowsFiles, ReplaceFileOverwritesAndFailsOnMissingSource) {
   std::string a = inFolder(dir, "a.bin"), b = inFolder(dir, "b.bin");
   writeNarrow(a, "new");
   writeNarrow(b, "old contents");
-  ASSERT_TRUE(replaceFile(a, b));
+  ASSERT_TRUE(replaceWithTemp(a, b));
   EXPECT_EQ(readNarrow(b), "new");
-  EXPECT_FALSE(fileExists(a));
-  EXPECT_FALSE(replaceFile(a, b));
+  EXPECT_FALSE(std::filesystem::exists(a));
+  EXPECT_FALSE(replaceWithTemp(a, b));
   EXPECT_EQ(readNarrow(b), "new");
 }

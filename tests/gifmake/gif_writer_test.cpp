@@ -445,7 +445,7 @@ TEST(WriteAnimatedGif, RecordsThatReadFrameInfoDidNotFillAreLeftOut) {
   std::vector<int> indices(2, 0);
   std::string out = dir.file("out.gif");
   EXPECT_EQ(writeAnimatedGif(records, indices, out, frames, 0, 0), GifNoFrameWritten);
-  EXPECT_FALSE(fileExists(out));
+  EXPECT_FALSE(std::filesystem::exists(out));
   ASSERT_EQ(readFrameInfo(frames[1], 0, 1, 0, 0, 5, records[1]), GifOk);
   int written = 0;
   EXPECT_EQ(writeAnimatedGif(records, indices, out, frames, 0, 0, &written), GifWritten);

@@ -3,8 +3,8 @@
 // and animated GIFs count their frames.
 #include <gtest/gtest.h>
 
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
 #include "tests/support/wine_support.h"
 
 namespace {

@@ -11,8 +11,9 @@
 #include <cwchar>
 #include <set>
 
+#include "core/appstate.h"
+#include "core/replace.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
 #include "tests/rotation/checks.h"
 #include "tests/support/files_win.h"
 #include "tests/support/wine_support.h"

@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/appstate.h"
 #include "picture/filetype.h"
 #include "picture/picture.h"
 #include "rotation/rotation.h"
-#include "shell/appstate.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <climits>
 #include <string>
 
+#include "core/dialogint.h"
 #include "shell/commandline.h"
-#include "shell/dialogint.h"
 
 namespace {
 

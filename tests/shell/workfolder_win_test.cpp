@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/appstate.h"
+#include "core/appstate.h"
 #include "shell/shell.h"
 #include "tests/support/wine_support.h"
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/appstate.h"
+#include "core/appstate.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <cstdlib>
 
-#include "shell/dialogint.h"
-#include "shell/shell.h"
+#include "core/dialogint.h"
+#include "core/dialogs.h"
 
 int readDialogInt(HWND dialog, int controlId, int* out) {
   HWND edit = GetDlgItem(dialog, controlId);

@@ -1,4 +1,4 @@
-#include "shell/dialogint.h"
+#include "core/dialogint.h"
 
 #include <climits>
 #include <cstdlib>

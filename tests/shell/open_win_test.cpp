@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/appstate.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
+#include "shell/shell.h"
 #include "tests/support/wine_support.h"
 
 namespace {
@@ -43,10 +44,7 @@ class DropTest : public ::testing::Test {
     folder.write("notes.txt", "text");
     lstrcpyA(app.currentPath, "C:\\before\\shown.png");
   }
-  void TearDown() override {
-    if (app.currentPicture) releasePicture(app.currentPicture);
-    app.currentPicture = nullptr;
-  }
+  void TearDown() override { releaseCurrentPicture(); }
   int drop(const std::vector<std::string>& paths) {
     HDROP handle = makeDrop(paths);
     int result = loadDroppedFile(handle, testWindow());
@@ -123,8 +121,7 @@ TEST(LoadByPath, RefusesNamesWithoutAPictureExtensionAndKeepsTheShownPicture) {
   // A TIFF opens this way, unlike a drop.
   EXPECT_EQ(1, loadByPath(testDataPath("pictures/photo_lzw_128x128.tif").c_str(), testWindow()));
   EXPECT_EQ(128u, app.currentPicture->imageWidth);
-  releasePicture(app.currentPicture);
-  app.currentPicture = nullptr;
+  releaseCurrentPicture();
 }
 
 }  // namespace

@@ -1,59 +1,25 @@
-// AppState: the one program-wide record. Every field has a fixed start value,
-// set in resetAppState(). Handlers of every subsystem read and write it on the
-// main thread; the fields a thread shares say so.
+// AppState: the one program-wide record, at the bottom of the program: every
+// folder may read and write it, and it includes nothing but the plain state
+// headers of the folders. Every field has a fixed start value, set in
+// resetAppState(). Handlers of every subsystem read and write it on the main
+// thread; the fields a thread shares say so.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
+// Each folder keeps the records of its own state in a header of plain
+// values, which the record below holds.
+#include "animation/state.h"
+#include "browse/state.h"
+#include "gifmake/state.h"
 #include "picture/geometry.h"
 #include "rotation/geometry.h"
+#include "rotation/state.h"
 
 struct Picture;
-
-// The sorted picture files of the shown picture's folder.
-struct FolderList {
-  std::string folderPath;          // folder of the last scanned picture, no trailing '\'
-  std::vector<std::string> names;  // file names in natural order, each once
-  int nameCount;                   // entries in names
-  int folderCount;                 // navigable count: nameCount after a good scan, else 0
-  int folderIndex;                 // index in names of the shown picture
-  std::string scannedName;         // file name of the last scanned path (title after a failed scan)
-};
-
-// The animated GIF of a full turn: the job of the single frames worker.
-// workerState and assemblyGate are shared with the worker thread and change
-// only through interlocked operations; lastResult is read by the main
-// thread only after the worker has ended.
-struct RotationFramesJob {
-  Picture* picture;                   // the worker's own copy, owned; none when idle
-  int angleStep;                      // degrees between frames, below 360 in magnitude; 0 when idle
-  int frameCount;                     // frames of the turn; 0 when idle
-  char tempBmpPath[MAX_PATH];         // workFolder + "\temp.bmp"; empty when idle
-  wchar_t tempBmpPathWide[MAX_PATH];  // the same in UTF-16; empty when idle
-  const char* outputPath;             // gifOutputPath while a job runs; none when idle
-  volatile LONG workerState;          // 1 rendering, 2 assembling or done, 0 stop asked; 1 when idle
-  volatile LONG assemblyGate;         // 0 open, 1 held by the stop question, 2 stop, 3 replacing; 0 when idle
-  int lastResult;                     // code of the worker's last step; 0 when idle
-  HWND window;                        // receives WorkerDone and the progress; none when idle
-};
-
-// The colour table dialog while it is open (one at a time).
-struct ColourTableView {
-  HDC surfaceDC;                      // off-screen grid, marks and text frames; none when closed
-  HBITMAP surfaceBitmap;              // selected into surfaceDC; none when closed
-  HGDIOBJ previousBitmap;             // surfaceDC's own bitmap, put back before deleting
-  RECT client;                        // client rectangle at opening, pixels
-  short columns;                      // of the grid; 0 for an empty palette
-  short rows;
-  int selectedColumn;                 // the current choice; -1 when the grid has no cell
-  int selectedRow;
-  int newShown;                       // 1 once the new-choice texts are shown
-  uint16_t* slot;                     // the index it starts from and writes on OK
-};
 
 struct AppState {
   // Start-up and the main window.
@@ -81,8 +47,8 @@ struct AppState {
   Picture* currentPicture;            // owned; none when nothing is shown
   char currentPath[MAX_PATH];         // full path of the shown picture
   char savePath[MAX_PATH];            // path chosen by the save dialog
-  int animationState;                 // 1 playing, 0 paused, -1 not animated
-  short playbackMode;                 // 0 normal, 1 one scene, -1 stop asked by the speed dialog
+  int animationState;                 // AnimationState; NotAnimated at start
+  short playbackMode;                 // PlaybackMode; PlaybackNormal at start
 
   // View geometry, in pixels.
   ScrollState verticalScroll;

@@ -1,5 +1,5 @@
 // Numbers typed into dialog edits. The conversion is pure; reading the edit
-// is the Win32 half (readDialogInt in shell.h).
+// is the Win32 half (readDialogInt in core/dialogs.h).
 #pragma once
 
 // The C library's decimal text-to-integer rules: leading blanks, an optional

@@ -1,4 +1,4 @@
-#include "shell/appstate.h"
+#include "core/appstate.h"
 
 AppState app;
 
@@ -20,8 +20,8 @@ void resetAppState() {
   app.currentPicture = nullptr;
   app.currentPath[0] = '\0';
   app.savePath[0] = '\0';
-  app.animationState = -1;
-  app.playbackMode = 0;
+  app.animationState = NotAnimated;
+  app.playbackMode = PlaybackNormal;
   app.verticalScroll = ScrollState{0, 0, 0, 0};
   app.horizontalScroll = ScrollState{0, 0, 0, 0};
   app.verticalPos = 0;
@@ -66,8 +66,8 @@ void resetFramesJob(RotationFramesJob* job) {
   job->tempBmpPath[0] = '\0';
   job->tempBmpPathWide[0] = L'\0';
   job->outputPath = nullptr;
-  job->workerState = 1;
-  job->assemblyGate = 0;
+  job->workerState = WorkerRendering;
+  job->assemblyGate = GateOpen;
   job->lastResult = 0;
   job->window = nullptr;
 }

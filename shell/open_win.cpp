@@ -1,31 +1,51 @@
-// Opening a picture: every way in releases the shown picture, creates the new
-// one, fits the window to it and renders it.
+// Opening a picture: every way in releases the shown picture (stopping its
+// playback first), creates the new one, fits the window to it and renders
+// it or starts its playback. What follows (the path becomes the current one,
+// the folder list and the title) is showAsCurrent's.
 #include <windows.h>
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <cstdlib>
 
+#include "animation/animation.h"
+#include "core/appstate.h"
+#include "core/dialogs.h"
 #include "picture/picture.h"
-#include "shell/appstate.h"
+#include "shell/shell.h"
+
+void releaseCurrentPicture() {
+  if (!app.currentPicture) return;
+  stopAndRelease(app.currentPicture);
+  app.currentPicture = nullptr;
+}
+
+namespace {
+
+// Pairs of display text and pattern, ended by an empty pair.
+const FileDialogSpec openDialog = {
+    "読み込める形式\0*.jpg;*.gif;*.png;*.bmp\0"
+    "JPEG(*.jpg)\0*.jpg\0"
+    "GIF(*.gif)\0*.gif\0"
+    "PNG(*png)\0*.png\0"
+    "bmp(*.bmp)\0*.bmp\0",
+    "開けるファイルを指定", "jpg", 0};
+
+}  // namespace
 
 void showNewPicture(HWND window) {
   Picture* picture = app.currentPicture;
   layOutNewPicture(window, picture);
   // GDI+ is asked for the frame count of every type, so a multi-page TIFF is
   // "animated" here although it is rendered still.
-  app.animationState = countFrames(picture) > 1 ? 1 : -1;
-  app.playbackMode = 0;
-  renderPicture(picture);
+  app.animationState = countFrames(picture) > 1 ? AnimationPlaying : NotAnimated;
+  app.playbackMode = PlaybackNormal;
+  renderAndPlay(picture);
 }
 
 int loadByPath(const char* path, HWND window) {
   if (!path) return 0;
-  if (classifyExtension(path) == -1) return -1;
-  if (app.currentPicture) {
-    releasePicture(app.currentPicture);
-    app.currentPicture = nullptr;
-  }
+  if (classifyExtension(path) == FileTypeNone) return -1;
+  releaseCurrentPicture();
   Picture* picture = createPicture(path, window);
   if (!picture) return -2;
   app.currentPicture = picture;
@@ -33,23 +53,8 @@ int loadByPath(const char* path, HWND window) {
   return 1;
 }
 
-namespace {
-
-// Pairs of display text and pattern, ended by an empty pair.
-const char openFilter[] =
-    "読み込める形式\0*.jpg;*.gif;*.png;*.bmp\0"
-    "JPEG(*.jpg)\0*.jpg\0"
-    "GIF(*.gif)\0*.gif\0"
-    "PNG(*png)\0*.png\0"
-    "bmp(*.bmp)\0*.bmp\0";
-
-}  // namespace
-
 int loadCurrentPath(HWND window) {
-  if (app.currentPicture) {
-    releasePicture(app.currentPicture);
-    app.currentPicture = nullptr;
-  }
+  releaseCurrentPicture();
   Picture* picture = createPicture(app.currentPath, window);
   if (!picture) return 0;
   app.currentPicture = picture;
@@ -58,20 +63,8 @@ int loadCurrentPath(HWND window) {
 }
 
 int openWithDialog(HWND window) {
-  char fileTitle[64] = "";
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = window;
-  dialog.lpstrFilter = openFilter;
   // The dialog starts at the shown file and leaves the choice in currentPath.
-  dialog.lpstrFile = app.currentPath;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrFileTitle = fileTitle;
-  dialog.nMaxFileTitle = sizeof fileTitle;
-  dialog.lpstrTitle = "開けるファイルを指定";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-  dialog.lpstrDefExt = "jpg";
-  if (!GetOpenFileNameA(&dialog)) return 0;
+  if (runFileDialog(window, openDialog, app.currentPath) != 1) return 0;
   loadCurrentPath(window);
   return 1;
 }

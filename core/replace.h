@@ -1,0 +1,37 @@
+// Writing a file without ever leaving a broken one: the new content goes
+// into a temporary file of its own in the target's folder and is moved over
+// the target only once complete, because
+//   - a failing encoder, conversion or disk must not leave a half-written or
+//     truncated file where the user's confirmed target was;
+//   - the target may be a file that is still open elsewhere (the shown
+//     picture): a refused move leaves it whole, where writing into it could
+//     destroy it while failing;
+//   - the same folder means the same volume, so the move is a rename.
+// Every save of the program, the conversion library and the tools write
+// through here. Paths are the platform's narrow paths (the ANSI code page on
+// Windows); on Windows the wide forms serve GDI+, which takes UTF-16.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// A new, empty, uniquely named file in the folder of target (the current
+// folder for a bare name); its path goes to temp. False, with temp empty,
+// when none could be made.
+bool makeSiblingTemp(const std::string& target, std::string* temp);
+
+// Moves the finished temp file over target in one step. On failure the temp
+// file is deleted and target is left as it was.
+bool replaceWithTemp(const std::string& temp, const std::string& target);
+
+// Deletes a temp file that will not be used.
+void removeTemp(const std::string& temp);
+
+// Writes size bytes to target through a temp file as above.
+bool writeFileReplacing(const std::string& target, const void* bytes, size_t size);
+
+#ifdef _WIN32
+// The same for UTF-16 paths; temp has room for MAX_PATH units.
+bool makeSiblingTemp(const wchar_t* target, wchar_t* temp);
+bool replaceWithTemp(const wchar_t* temp, const wchar_t* target);
+#endif

@@ -1,0 +1,2 @@
+#include "browse/state.h"
+#include "gifmake/gifmake.h"

@@ -1,0 +1,3 @@
+#pragma once
+#include "browse/state.h"
+struct AppState { FolderList folder; };
