@@ -69,7 +69,7 @@ int scanInto(const char* path) {
   std::set<std::string, NaturalLess> sorted;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (classifyExtension(found.cFileName) == -1) continue;
+    if (classifyExtension(found.cFileName) == FileTypeNone) continue;
     sorted.insert(found.cFileName);  // an equal name found earlier stays
   } while (FindNextFileA(search, &found));
   FindClose(search);

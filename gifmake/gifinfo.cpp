@@ -10,20 +10,6 @@
 
 namespace {
 
-const char* resultName(int r) {
-  switch (r) {
-  case GifOk: return "ok";
-  case GifNotGif: return "not a GIF";
-  case GifCannotOpen: return "cannot open";
-  case GifBadExtension: return "unreadable extension";
-  case GifBadIntroducer: return "unrecognised block introducer";
-  case GifTruncated: return "truncated";
-  case GifTooLarge: return "too large";
-  case GifNoImage: return "no image";
-  }
-  return "unknown";
-}
-
 void printHeader(const GifHeader& h) {
   std::printf("version %.3s\n", h.version);
   std::printf("screen %u %u\n", h.screenWidth, h.screenHeight);
@@ -50,20 +36,20 @@ int describe(const char* path) {
   std::printf("file %s\n", path);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    std::printf("header %d %s\n", GifCannotOpen, resultName(GifCannotOpen));
+    std::printf("header %d %s\n", GifCannotOpen, gifResultText(GifCannotOpen));
     return GifCannotOpen;
   }
   GifHeader header{};
   std::vector<uint8_t> globalTable;
   int r = readGifHeader(in, header, globalTable);
-  std::printf("header %d %s\n", r, resultName(r));
+  std::printf("header %d %s\n", r, gifResultText(r));
   if (r != GifOk) return r;
   printHeader(header);
   int count = 0;
   std::vector<GifImageInfo> images;
   std::vector<GifAppExtension> apps;
   r = readGifBlocks(in, count, images, apps);
-  std::printf("blocks %d %s\n", r, resultName(r));
+  std::printf("blocks %d %s\n", r, gifResultText(r));
   std::printf("images %d\n", count);
   for (size_t i = 0; i < images.size(); i++) printImage(static_cast<int>(i), images[i]);
   std::printf("appExtensions %d\n", static_cast<int>(apps.size()));
@@ -84,7 +70,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     int r = describe(argv[i]);
     if (r != GifOk) {
-      std::fprintf(stderr, "gifinfo: %s: %s\n", argv[i], resultName(r));
+      std::fprintf(stderr, "gifinfo: %s: %s\n", argv[i], gifResultText(r));
       status = 1;
     }
   }

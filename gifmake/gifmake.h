@@ -45,6 +45,10 @@ enum GifResult {
   GifNoImage = -6,       // the file has no image at the index asked for
 };
 
+// What a GifResult means, in a few words ("truncated"); "unknown" for any
+// other number.
+const char* gifResultText(int result);
+
 // Signature and logical screen descriptor.
 struct GifHeader {
   char version[3];           // "87a", "89a", ... as read, not validated
@@ -149,6 +153,10 @@ enum AssembleResult {
   GifOutputWriteFailed = -4,    // writing the output failed (disk full, ...)
   GifAssemblyStopped = -5,      // the caller's control said stop; nothing was put in place
 };
+
+// What an AssembleResult means, in a few words; "unknown failure" for any
+// other number.
+const char* assembleResultText(int result);
 
 // Lets the thread that runs an assembly be followed and stopped from
 // another. proceed is called on the assembling thread before each frame

@@ -31,16 +31,6 @@ bool parseNumber(const char* text, unsigned long max, unsigned long& value) {
   return true;
 }
 
-const char* outcome(int r) {
-  switch (r) {
-  case GifOutputNotCreated: return "the output file could not be created";
-  case GifFirstFrameUnreadable: return "the first frame file cannot be opened or is not a readable GIF";
-  case GifNoFrameWritten: return "no frame could be written";
-  case GifOutputWriteFailed: return "writing the output file failed";
-  }
-  return "unknown failure";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,7 +86,7 @@ int main(int argc, char** argv) {
   int written = 0;
   int r = assembleAnimatedGif(frames, output, params, &written);
   if (r != GifWritten) {
-    std::fprintf(stderr, "gifsplice: %s: %s\n", output.c_str(), outcome(r));
+    std::fprintf(stderr, "gifsplice: %s: %s\n", output.c_str(), assembleResultText(r));
     return 1;
   }
   if (written < static_cast<int>(frames.size()))

@@ -59,8 +59,8 @@ WorkerResult makeFrame(RotationFramesJob* job, int angle, const char* framePath,
   UINT width = 0, height = 0;
   int r = renderRotatedToFile(job->picture, FileTypeBmp, job->tempBmpPathWide, angle,
                               Rgb24WithResolution, xdpi, ydpi, &width, &height);
-  if (r == 0) return WorkerBmpNotWritten;
-  if (r == -1) return WorkerDrawRefused;
+  if (r == RenderFailed) return WorkerBmpNotWritten;
+  if (r == RenderRefused) return WorkerDrawRefused;
   switch (convertImageFile(job->tempBmpPath, framePath, FileTypeGif)) {
     case FileTypeGif: return WorkerSucceeded;
     case ConvertOpenFailed: return WorkerSourceUnopened;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "picture/filetype.h"
+
 namespace {
 
 // Conversion of a double to a 32-bit pixel count or coordinate: toward zero,
@@ -104,7 +106,7 @@ int32_t frameCountForStep(int32_t step) {
 }
 
 BitmapKind bitmapKindFor(int type, uint32_t pixelFormat) {
-  if (type == 1) return Rgb24WithResolution;  // GIF: through a 24-bit BMP
+  if (type == FileTypeGif) return Rgb24WithResolution;  // through a 24-bit BMP
   switch (pixelFormat) {
     case 0x00000000:  // PixelFormatUndefined
     case 0x00030101:  // PixelFormat1bppIndexed

@@ -116,20 +116,20 @@ BitmapKind chooseBitmapKind(int type, Picture* picture, float* xdpi, float* ydpi
 int renderRotatedToFile(Picture* picture, int type, const wchar_t* widePath, int angleDegrees,
                         BitmapKind kind, float xdpi, float ydpi, UINT* outWidth,
                         UINT* outHeight) {
-  if (!picture || isAnimated(picture)) return -1;
-  if (type < 0 || type > 4 || !widePath || !widePath[0]) return 0;
-  if (!picture->image || !picture->image->nativeImage) return 0;
+  if (!picture || isAnimated(picture)) return RenderRefused;
+  if (type < FileTypeJpeg || type > FileTypeBmp || !widePath || !widePath[0]) return RenderFailed;
+  if (!picture->image || !picture->image->nativeImage) return RenderFailed;
   RotationGeometry g = rotationGeometry(app.rotation.mode, angleRadians(angleDegrees),
                                         picture->surfaceWidth, picture->surfaceHeight);
-  if (g.outputWidth == 0 || g.outputHeight == 0) return 0;
+  if (g.outputWidth == 0 || g.outputHeight == 0) return RenderFailed;
 
-  int result = 0;
+  int result = RenderFailed;
   GpBitmap* bitmap = makeTargetBitmap(picture, kind, static_cast<INT>(g.outputWidth),
                                       static_cast<INT>(g.outputHeight), xdpi, ydpi);
   CLSID encoder;
   if (bitmap && drawIntoBitmap(bitmap, picture, g) &&
       findEncoderClsid(mimeTypes[type], &encoder) >= 0 && saveBitmap(bitmap, &encoder, widePath))
-    result = 1;
+    result = RenderWritten;
   if (bitmap) DllExports::GdipDisposeImage(bitmap);
   if (outWidth) *outWidth = g.outputWidth;
   if (outHeight) *outHeight = g.outputHeight;

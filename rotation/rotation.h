@@ -79,13 +79,19 @@ int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tem
 // never asked: its image belongs to the playback thread.
 BitmapKind chooseBitmapKind(int type, Picture* picture, float* xdpi, float* ydpi);
 
+// What renderRotatedToFile gives.
+enum RenderResult {
+  RenderRefused = -1,  // an animated picture: refused before its image is touched
+  RenderFailed = 0,    // the bitmap, the drawing, the encoder or the file failed
+  RenderWritten = 1,
+};
+
 // Draws the picture turned by angleDegrees in the current mode, over the
 // current fill colour, into a new bitmap of `kind` and writes it to
-// widePath with the encoder of `type`. The file is written beside the
-// target and moved over it only when complete, so a failure never leaves a
-// partial or fill-only file. 1 written; 0 failed (bitmap, drawing, encoder
-// or file); -1 refused for an animated picture before its image is touched.
-// outWidth and outHeight (either may be null) receive the output size.
+// widePath with the encoder of `type`: a RenderResult. The file is written
+// beside the target and moved over it only when complete, so a failure
+// never leaves a partial or fill-only file. outWidth and outHeight (either
+// may be null) receive the output size.
 int renderRotatedToFile(Picture* picture, int type, const wchar_t* widePath, int angleDegrees,
                         BitmapKind kind, float xdpi, float ydpi, UINT* outWidth,
                         UINT* outHeight);

@@ -44,8 +44,8 @@ int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tem
   UINT width = 0, height = 0;
   int rc = renderRotatedToFile(picture, FileTypeBmp, tempPathWide, angleDegrees, kind, xdpi, ydpi,
                                &width, &height);
-  if (rc == 0) return SaveTempNotWritten;
-  if (rc == -1) return SaveDrawRefused;
+  if (rc == RenderFailed) return SaveTempNotWritten;
+  if (rc == RenderRefused) return SaveDrawRefused;
   // The conversion writes beside the target and replaces it only when the
   // GIF is complete, like every other save.
   switch (convertImageFile(tempPath, targetPath, FileTypeGif)) {
@@ -86,7 +86,7 @@ int saveDisplayedPicture(HWND window, Picture* picture) {
   // A path that is not valid multibyte text names no file: a failed save.
   if (toWidePath(app.savePath, wide, MAX_PATH) &&
       renderRotatedToFile(picture, type, wide, app.rotation.angleDegrees, kind, xdpi, ydpi,
-                          nullptr, nullptr) == 1)
+                          nullptr, nullptr) == RenderWritten)
     return SaveDone;
   return reported(window, SaveFailed);
 }
