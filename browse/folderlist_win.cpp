@@ -17,8 +17,6 @@ namespace {
 
 const size_t compareChars = 256;  // 255 characters and the terminator
 
-bool systemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
-
 // Widens a name through the C library's (Japanese) locale, truncated to 255
 // characters. Bytes that are not valid text are widened one by one, so a
 // broken name still sorts somewhere instead of comparing as empty.
@@ -42,7 +40,7 @@ struct NaturalLess {
 
 int scanInto(const char* path) {
   FolderList& list = app.folder;
-  long split = lastBackslash(path, systemLeadByte);
+  long split = lastBackslash(path, isSystemLeadByte);
   std::string folder;
   std::string fileName;
   if (split < 0) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "browse/pathsplit.h"
 #include "core/appstate.h"
 #include "shell/shell.h"
 
@@ -49,9 +50,8 @@ int useProgramFolder(const char* name) {
   char modulePath[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return 0;
-  char drive[_MAX_DRIVE], directory[_MAX_DIR];
-  _splitpath(modulePath, drive, directory, nullptr, nullptr);
-  return setWorkFolder(std::string(drive) + directory + name) ? 1 : 0;
+  long split = lastBackslash(modulePath, isSystemLeadByte);
+  return setWorkFolder(std::string(modulePath, static_cast<size_t>(split + 1)) + name) ? 1 : 0;
 }
 
 int setUpWorkFolder(HWND window) {
