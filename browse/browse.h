@@ -23,7 +23,8 @@ int naturalCompare(const std::string& a, const std::string& b);
 // --- step_win.cpp -----------------------------------------------------------
 
 // The entry after (before) the shown one, in *target: 1 chosen, 0 when the
-// user declined to wrap around at the end (start) of the list.
+// user declined to wrap around at the end (start) of the list, or when the
+// wrap question is already open.
 int chooseNext(HWND window, int* target);
 int choosePrevious(HWND window, int* target);
 

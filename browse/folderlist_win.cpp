@@ -3,10 +3,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
-#include <set>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "browse/browse.h"
 #include "browse/pathsplit.h"
@@ -17,26 +16,45 @@ namespace {
 
 const size_t compareChars = 256;  // 255 characters and the terminator
 
-// Widens a name through the C library's (Japanese) locale, truncated to 255
-// characters. Bytes that are not valid text are widened one by one, so a
-// broken name still sorts somewhere instead of comparing as empty.
-void widenName(const std::string& name, wchar_t* wide) {
-  size_t count = mbstowcs(wide, name.c_str(), compareChars - 1);
-  if (count == static_cast<size_t>(-1)) {
-    count = 0;
-    while (count < compareChars - 1 && count < name.size()) {
-      wide[count] = static_cast<unsigned char>(name[count]);
-      ++count;
-    }
+// A name as natural order compares it: widened from the ANSI code page and
+// cut to 255 characters. Bytes that are not valid text are widened one by
+// one, so a broken name still sorts somewhere instead of comparing as empty.
+std::wstring widenName(const std::string& name) {
+  wchar_t wide[MAX_PATH * 2];
+  int count = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.c_str(),
+                                  static_cast<int>(name.size()), wide, MAX_PATH * 2);
+  std::wstring result;
+  if (count > 0 || name.empty()) {
+    result.assign(wide, static_cast<size_t>(count > 0 ? count : 0));
+  } else {
+    for (unsigned char byte : name) result.push_back(byte);
   }
-  wide[count < compareChars - 1 ? count : compareChars - 1] = L'\0';
+  if (result.size() > compareChars - 1) result.resize(compareChars - 1);
+  return result;
 }
 
-struct NaturalLess {
-  bool operator()(const std::string& a, const std::string& b) const {
-    return naturalCompare(a, b) < 0;
-  }
+// A listed name with its comparison text, widened once per scan.
+struct Entry {
+  std::wstring key;
+  std::string name;
 };
+
+// Sorts the names found into natural order; of names that compare equal the
+// one found first stays.
+std::vector<std::string> naturalOrder(std::vector<Entry>& entries) {
+  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return StrCmpLogicalW(a.key.c_str(), b.key.c_str()) < 0;
+  });
+  std::vector<std::string> names;
+  names.reserve(entries.size());
+  const Entry* previous = nullptr;
+  for (const Entry& entry : entries) {
+    if (previous && StrCmpLogicalW(previous->key.c_str(), entry.key.c_str()) == 0) continue;
+    names.push_back(entry.name);
+    previous = &entry;
+  }
+  return names;
+}
 
 int scanInto(const char* path) {
   FolderList& list = app.folder;
@@ -64,15 +82,15 @@ int scanInto(const char* path) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return -1;
-  std::set<std::string, NaturalLess> sorted;
+  std::vector<Entry> entries;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (classifyExtension(found.cFileName) == FileTypeNone) continue;
-    sorted.insert(found.cFileName);  // an equal name found earlier stays
+    entries.push_back(Entry{widenName(found.cFileName), found.cFileName});
   } while (FindNextFileA(search, &found));
   FindClose(search);
 
-  list.names.assign(sorted.begin(), sorted.end());
+  list.names = naturalOrder(entries);
   list.nameCount = static_cast<int>(list.names.size());
   list.folderIndex = 0;
   for (int i = 0; i < list.nameCount; ++i)
@@ -83,12 +101,7 @@ int scanInto(const char* path) {
 }  // namespace
 
 int naturalCompare(const std::string& a, const std::string& b) {
-  setlocale(LC_ALL, "japanese");
-  wchar_t wideA[compareChars];
-  wchar_t wideB[compareChars];
-  widenName(a, wideA);
-  widenName(b, wideB);
-  return StrCmpLogicalW(wideA, wideB);
+  return StrCmpLogicalW(widenName(a).c_str(), widenName(b).c_str());
 }
 
 int scanFolder(const char* path) {

@@ -41,6 +41,7 @@ void resetAppState() {
   app.folder.folderCount = 0;
   app.folder.folderIndex = 0;
   app.folder.scannedName.clear();
+  app.stepQuestionOpen = 0;
   app.speedValue = 1.0;
   app.speedInputOn = 0;
   app.speedEditWriting = 0;

@@ -66,6 +66,7 @@ struct AppState {
   unsigned zoomInput;                 // the value the zoom dialog accepted
 
   FolderList folder;
+  int stepQuestionOpen;               // 1 while the wrap question of a step is shown
 
   // Speed and scene dialogs: values handed to them and back.
   double speedValue;                  // delay multiplier shown and chosen; 1.0 at start
