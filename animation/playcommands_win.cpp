@@ -9,18 +9,21 @@
 #include "core/appstate.h"
 #include "picture/picture.h"
 
+// Stop and play switch the menu between the two even for a picture counted
+// as animated that has no thread (a multi-page TIFF, or a GIF whose surface
+// could not be made): the menu must not offer a Stop that never takes.
 void stopAnimationCommand() {
   Picture* picture = app.currentPicture;
-  if (!isAnimationShown(picture)) return;
-  pausePlayback(picture);
+  if (!picture || app.animationState == NotAnimated) return;
+  if (isAnimationShown(picture)) pausePlayback(picture);
   app.animationState = AnimationPaused;
 }
 
 void playAnimationCommand() {
   Picture* picture = app.currentPicture;
-  if (!isAnimationShown(picture)) return;
+  if (!picture || app.animationState == NotAnimated) return;
   app.playbackMode = PlaybackNormal;
-  resumePlayback(picture);
+  if (isAnimationShown(picture)) resumePlayback(picture);
   app.animationState = AnimationPlaying;
 }
 
