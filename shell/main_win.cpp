@@ -46,6 +46,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     }
     exitCode = static_cast<int>(message.wParam);
   }
+  // No worker may be inside GDI+ when it shuts down (a forced end waits for
+  // the worker before the window goes; this only makes sure).
+  if (app.rotationWorkerThread) WaitForSingleObject(app.rotationWorkerThread, INFINITE);
   Gdiplus::GdiplusShutdown(app.gdiplusToken);
   return exitCode;
 }

@@ -23,10 +23,6 @@ const char helpFile[] = "quoblens.chm";
 const char helpWindowType[] = "wintype1";
 const UINT hhGetWinHandle = 6, hhCloseAll = 18;
 
-// How long Yes waits for the worker to leave the assembly. It stops within
-// one frame's copy; the limit only keeps a broken disk from hanging the end.
-const DWORD stopWaitMs = 10000;
-
 void closeHelpWindows(HWND window) {
   if (htmlHelp(window, helpFilePath(helpFile).c_str(), hhGetWinHandle,
                reinterpret_cast<DWORD_PTR>(helpWindowType)))
@@ -82,8 +78,10 @@ int forceStopWorker(HWND window, HANDLE thread) {
   int answer = MessageBoxA(window, "強制終了しますか?", "Alert", MB_YESNO);
   app.stopQuestionOpen = 0;
   if (answer == IDYES) {
+    // The worker stops at its next spliced frame and deletes its files;
+    // the program ends only after it, so GDI+ is never shut down under it.
     InterlockedExchange(&job.assemblyGate, GateStop);
-    WaitForSingleObject(thread, stopWaitMs);
+    WaitForSingleObject(thread, INFINITE);
     app.workerDoneDeferred = 0;
     closeHelpWindows(window);
     DestroyWindow(window);
