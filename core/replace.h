@@ -16,13 +16,20 @@
 #include <string>
 
 // A new, empty, uniquely named file in the folder of target (the current
-// folder for a bare name); its path goes to temp. False, with temp empty,
-// when none could be made.
+// folder for a bare name), with a name short enough that its path fits
+// wherever the target's does; its path goes to temp. False, with temp
+// empty, when none could be made, and when target is a read-only file:
+// that is never replaced, on any system.
 bool makeSiblingTemp(const std::string& target, std::string* temp);
 
-// Moves the finished temp file over target in one step. On failure the temp
-// file is deleted and target is left as it was.
+// Moves the finished temp file over target in one step. On failure (a
+// read-only target included) the temp file is deleted and target is left
+// as it was.
 bool replaceWithTemp(const std::string& temp, const std::string& target);
+
+// Whether a file could be written at target now: its folder exists and
+// takes a new file, and target is not read-only. Nothing is left behind.
+bool isWritableTarget(const std::string& target);
 
 // Deletes a temp file that will not be used.
 void removeTemp(const std::string& temp);

@@ -10,9 +10,19 @@
 #include <cstdio>
 #include <vector>
 
+namespace {
+
+// No write permission for anyone: the file is read-only.
+bool isReadOnlyFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
+}  // namespace
+
 bool makeSiblingTemp(const std::string& target, std::string* temp) {
   temp->clear();
-  if (target.empty()) return false;
+  if (target.empty() || isReadOnlyFile(target)) return false;
   size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
   std::string pattern = folder + (folder == "/" ? "" : "/") + "qbsXXXXXX";
@@ -31,13 +41,20 @@ bool makeSiblingTemp(const std::string& target, std::string* temp) {
 }
 
 bool replaceWithTemp(const std::string& temp, const std::string& target) {
-  if (std::rename(temp.c_str(), target.c_str()) == 0) return true;
+  if (!isReadOnlyFile(target) && std::rename(temp.c_str(), target.c_str()) == 0) return true;
   removeTemp(temp);
   return false;
 }
 
 void removeTemp(const std::string& temp) {
   if (!temp.empty()) std::remove(temp.c_str());
+}
+
+bool isWritableTarget(const std::string& target) {
+  std::string temp;
+  if (!makeSiblingTemp(target, &temp)) return false;
+  removeTemp(temp);
+  return true;
 }
 
 bool writeFileReplacing(const std::string& target, const void* bytes, size_t size) {

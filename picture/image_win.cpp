@@ -1,7 +1,5 @@
 // The GDI+ image object and wide paths for GDI+.
-#include <clocale>
-#include <cstdlib>
-#include <cwchar>
+#include <cstring>
 
 #include "picture/picture.h"
 
@@ -11,16 +9,78 @@ void* ImageObject::operator new(size_t size) noexcept { return DllExports::GdipA
 
 void ImageObject::operator delete(void* block) noexcept { DllExports::GdipFree(block); }
 
+namespace {
+
+// Files beyond this are not read into memory: no picture GDI+ can decode in
+// a 32-bit process comes near it.
+const DWORD kMaxFileBytes = 1u << 30;
+
+// A stream over a movable memory block that it owns, holding size bytes
+// that fill() writes; none when the memory cannot be had.
+template <typename Fill>
+IStream* streamOf(SIZE_T size, Fill fill) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
+  if (!block) return nullptr;
+  void* bytes = GlobalLock(block);
+  bool filled = bytes && fill(bytes);
+  if (bytes) GlobalUnlock(block);
+  IStream* stream = nullptr;
+  if (!filled || CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  return stream;
+}
+
+}  // namespace
+
 ImageObject::~ImageObject() {
   if (nativeImage) DllExports::GdipDisposeImage(nativeImage);
   nativeImage = nullptr;
+  if (stream) stream->Release();
+  stream = nullptr;
+}
+
+GpStatus ImageObject::loadFile(const wchar_t* path) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lastStatus = Win32Error;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxFileBytes) {
+    CloseHandle(file);
+    return lastStatus = OutOfMemory;
+  }
+  DWORD length = static_cast<DWORD>(size.QuadPart);
+  stream = streamOf(length, [&](void* bytes) {
+    DWORD got = 0;
+    return ReadFile(file, bytes, length, &got, nullptr) && got == length;
+  });
+  CloseHandle(file);
+  if (!stream) return lastStatus = OutOfMemory;
+  lastStatus = DllExports::GdipLoadImageFromStream(stream, &nativeImage);
+  if (lastStatus != Ok) nativeImage = nullptr;
+  return lastStatus;
 }
 
 ImageObject* ImageObject::Clone() {
   ImageObject* copy = new ImageObject;
   if (!copy) return nullptr;
-  copy->lastStatus = nativeImage ? DllExports::GdipCloneImage(nativeImage, &copy->nativeImage)
-                                 : InvalidParameter;
+  HGLOBAL block = nullptr;
+  if (!nativeImage || !stream || GetHGlobalFromStream(stream, &block) != S_OK) {
+    copy->lastStatus = lastStatus = InvalidParameter;
+    return copy;
+  }
+  SIZE_T size = GlobalSize(block);
+  copy->stream = streamOf(size, [&](void* bytes) {
+    const void* source = GlobalLock(block);
+    if (source) std::memcpy(bytes, source, size);
+    GlobalUnlock(block);
+    return source != nullptr;
+  });
+  copy->lastStatus = copy->stream
+                         ? DllExports::GdipLoadImageFromStream(copy->stream, &copy->nativeImage)
+                         : OutOfMemory;
+  if (copy->lastStatus != Ok) copy->nativeImage = nullptr;
   lastStatus = copy->lastStatus;
   return copy;
 }
@@ -29,16 +89,15 @@ bool toWidePath(const char* path, wchar_t* wide, size_t capacity) {
   if (capacity == 0) return false;
   wide[0] = L'\0';
   if (!path) return false;
-  // Paths are in the Japanese ANSI code page; the C library converts through
-  // its locale, so it must be the Japanese one.
-  setlocale(LC_ALL, "japanese");
-  size_t count = mbstowcs(wide, path, capacity);
-  if (count == static_cast<size_t>(-1) || count >= capacity) {
+  // Paths are in the system's ANSI code page, which the conversion takes
+  // without the C library's process-wide locale.
+  int count = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide,
+                                  static_cast<int>(capacity));
+  if (count <= 0) {
     // Invalid text, or no room for the terminator: a cut path names another
     // file, so it is no path at all.
     wide[0] = L'\0';
     return false;
   }
-  wide[count] = L'\0';
   return true;
 }

@@ -44,3 +44,16 @@ void paintUncovered(Picture* picture, HDC dc, const RECT& client) {
     FillRect(dc, &strip, gray);
   }
 }
+
+void paintUnshown(Picture* picture, HDC dc, const RECT& client) {
+  const char* text = unshownText(picture);
+  if (!text) return;
+  RECT area = client;
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  COLORREF oldColour = SetTextColor(dc, RGB(255, 255, 255));
+  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, oldFont);
+  SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+}

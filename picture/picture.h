@@ -12,23 +12,32 @@
 
 // --- image_win.cpp ---------------------------------------------------------
 
-// A GDI+ image with the status of the last call on it. The destructor
-// disposes the native image; Clone copies it for the animated-GIF worker.
-// Memory comes from GDI+'s own allocator, and a failed allocation yields
-// null rather than an exception.
+// A GDI+ image with the status of the last call on it, decoded from a copy
+// of its file in memory: no file stays open while a picture is shown, so a
+// save may replace the shown picture's own file, and the picture shown stays
+// as it was loaded. The destructor disposes the native image, then lets go
+// of the bytes; Clone decodes a copy of the bytes for the animated-GIF
+// worker, so the two share nothing. Memory comes from GDI+'s own allocator,
+// and a failed allocation yields null rather than an exception.
 class ImageObject {
  public:
   static void* operator new(size_t size) noexcept;
   static void operator delete(void* block) noexcept;
-  ImageObject() : nativeImage(nullptr), lastStatus(Gdiplus::Ok) {}
+  ImageObject() : nativeImage(nullptr), lastStatus(Gdiplus::Ok), stream(nullptr) {}
   virtual ~ImageObject();
   virtual ImageObject* Clone();
 
+  // Reads the file whole and decodes it: Ok, or why not (OutOfMemory for a
+  // file too large to hold, Win32Error when it cannot be read). The status
+  // is also kept in lastStatus.
+  Gdiplus::GpStatus loadFile(const wchar_t* path);
+
   Gdiplus::GpImage* nativeImage;
   Gdiplus::GpStatus lastStatus;
+  IStream* stream;  // the file's bytes, which the image decodes from; none without an image
 };
 
-// Converts a multibyte path in the Japanese code page to UTF-16 of at most
+// Converts a multibyte path in the ANSI code page (932) to UTF-16 of at most
 // MAX_PATH units. The result is always terminated; false when the text is
 // not valid multibyte text or does not fit.
 bool toWidePath(const char* path, wchar_t* wide, size_t capacity);
@@ -75,8 +84,13 @@ int createSurface(Picture* picture, UINT width, UINT height);
 int renderStill(Picture* picture);
 // A still picture is drawn into its surface (renderStill); an animation
 // only gets its surface, which its playback thread draws into. 1, or 0 for
-// a picture without an image.
+// a picture without an image object. A file that did not decode has an
+// image object but no size: it gets no surface (renderStill gives -1).
 int renderPicture(Picture* picture);
+// Why a picture with nothing to paint shows nothing, in the words the
+// window shows in its place: it did not decode, or its surface could not be
+// made. None for a picture that has its surface.
+const char* unshownText(const Picture* picture);
 // Frees the picture and everything it holds. It must have no playback
 // thread: animation's stopAndRelease stops one first.
 void releasePicture(Picture* picture);
@@ -94,8 +108,12 @@ int setScrollBar(int bar, ScrollState* state, HWND window, int contentSize, int*
 // sets both bars; a bar that appears narrows the other axis, so a shown bar
 // sets both once more.
 void fitView(HWND window, int width, int height);
-// The same for a picture just opened, resetting both bars first.
+// The same for a picture just rendered, resetting both bars first; a
+// picture that cannot be shown gets a window of kUnshownWidth x
+// kUnshownHeight for the text that says why.
 void layOutNewPicture(HWND window, Picture* picture);
+const int kUnshownWidth = 360;
+const int kUnshownHeight = 120;
 int refitAfterResize(HWND window);
 int scrollVertically(HWND window, WPARAM wParam);
 int scrollHorizontally(HWND window, WPARAM wParam);
@@ -109,5 +127,8 @@ INT_PTR CALLBACK zoomDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 // --- paint_win.cpp -----------------------------------------------------------
 
 int drawPicture(Picture* picture, HDC dc);
+// For a picture that cannot be shown, says why in the middle of the client
+// area (over the gray paintUncovered leaves there).
+void paintUnshown(Picture* picture, HDC dc, const RECT& client);
 // Fills the part of the client area the picture does not cover.
 void paintUncovered(Picture* picture, HDC dc, const RECT& client);

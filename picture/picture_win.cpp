@@ -36,10 +36,10 @@ int loadImage(Picture* picture, const char* path) {
   if (picture->image) {
     // A path that does not convert loads nothing: the picture stays a
     // failed image of size 0, like any file GDI+ cannot decode.
-    picture->image->lastStatus =
-        converted ? DllExports::GdipLoadImageFromFile(wide, &picture->image->nativeImage)
-                  : InvalidParameter;
-    if (picture->image->lastStatus != Ok) picture->image->nativeImage = nullptr;
+    if (converted)
+      picture->image->loadFile(wide);
+    else
+      picture->image->lastStatus = InvalidParameter;
   }
   UINT width = 0, height = 0;
   if (picture->image && picture->image->nativeImage) {
@@ -127,7 +127,8 @@ int createSurface(Picture* picture, UINT width, UINT height) {
 }
 
 int renderStill(Picture* picture) {
-  if (!picture->image || !picture->image->nativeImage) return 0;
+  if (!picture->image) return 0;
+  // An image that did not decode has no size, and so no surface.
   if (createSurface(picture, picture->surfaceWidth, picture->surfaceHeight) != 1) return -1;
   GpGraphics* graphics = nullptr;
   picture->image->lastStatus = DllExports::GdipCreateFromHDC(picture->surfaceDC, &graphics);
@@ -143,7 +144,7 @@ int renderStill(Picture* picture) {
 }
 
 int renderPicture(Picture* picture) {
-  if (!picture->image || !picture->image->nativeImage) return 0;
+  if (!picture->image) return 0;
   if (picture->frameCount == 1) {
     renderStill(picture);
   } else {
@@ -151,6 +152,12 @@ int renderPicture(Picture* picture) {
     createSurface(picture, picture->surfaceWidth, picture->surfaceHeight);
   }
   return 1;
+}
+
+const char* unshownText(const Picture* picture) {
+  if (picture->surfaceDC) return nullptr;
+  if (!picture->image || !picture->image->nativeImage) return "この画像を表示できません";
+  return "画像が大きすぎて表示できません";
 }
 
 void clearPictureResources(Picture* picture) {

@@ -123,7 +123,10 @@ void fitView(HWND window, int width, int height) {
 void layOutNewPicture(HWND window, Picture* picture) {
   resetAxis(window, SB_HORZ);
   resetAxis(window, SB_VERT);
-  fitView(window, static_cast<int>(picture->displayWidth), static_cast<int>(picture->displayHeight));
+  if (unshownText(picture))
+    fitView(window, kUnshownWidth, kUnshownHeight);
+  else
+    fitView(window, static_cast<int>(picture->displayWidth), static_cast<int>(picture->displayHeight));
 }
 
 int scrollVertically(HWND window, WPARAM wParam) { return scrollAxis(window, SB_VERT, wParam); }
@@ -165,6 +168,7 @@ int relayoutAxis(Picture* picture, int axis, ScrollState* state) {
 
 int zoomCommand(HWND window, Picture* picture) {
   if (!picture) return -1;
+  if (unshownText(picture)) return 0;  // nothing shown, nothing to zoom
   if (DialogBoxParamA(app.instance, "CHNGZOOMDLG", window, zoomDialogProc, 0) != 1) return 0;
   app.zoomPercent = app.zoomInput;
   int width = static_cast<int>(zoomedSide(app.zoomPercent, picture->imageWidth));

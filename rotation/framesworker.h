@@ -30,7 +30,8 @@ Picture* copyPictureForWorker(const Picture* picture);
 // (none when no worker was started) with a RotationResult in *result:
 // RotationJobStarted (the job owns `copy`), RotationCancelled (the parameter
 // dialog), RotationOutputCancelled, RotationBadAngle, frame 0's failure
-// (rotationResultOfFrame), RotationOutputIsJobFile or RotationThreadFailed.
+// (rotationResultOfFrame), RotationOutputIsJobFile, RotationOutputUnwritable
+// (checked before the worker makes a frame) or RotationThreadFailed.
 // Whenever no worker starts, the files made so far are deleted.
 HANDLE startRotationFrames(Picture* copy, HWND window, int* result);
 

@@ -31,6 +31,7 @@
 #include "core/appstate.h"
 #include "core/dialogs.h"
 #include "core/messages.h"
+#include "core/replace.h"
 #include "gifmake/gifdialogs.h"
 #include "gifmake/gifmake.h"
 #include "rotation/convert.h"
@@ -59,8 +60,8 @@ WorkerResult makeFrame(RotationFramesJob* job, int angle, const char* framePath,
   UINT width = 0, height = 0;
   int r = renderRotatedToFile(job->picture, FileTypeBmp, job->tempBmpPathWide, angle,
                               Rgb24WithResolution, xdpi, ydpi, &width, &height);
-  if (r == RenderFailed) return WorkerBmpNotWritten;
   if (r == RenderRefused) return WorkerDrawRefused;
+  if (r != RenderWritten) return WorkerBmpNotWritten;
   switch (convertImageFile(job->tempBmpPath, framePath, FileTypeGif)) {
     case FileTypeGif: return WorkerSucceeded;
     case ConvertOpenFailed: return WorkerSourceUnopened;
@@ -185,6 +186,10 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
       *result = RotationOutputCancelled;
     } else if (isJobFile(job, app.gifOutputPath, plan.frames)) {
       *result = RotationOutputIsJobFile;
+    } else if (!isWritableTarget(app.gifOutputPath)) {
+      // Found now, not after every frame is made: a folder that is gone or
+      // takes no file, or a read-only file.
+      *result = RotationOutputUnwritable;
     } else {
       job->picture = copy;
       job->angleStep = plan.step;

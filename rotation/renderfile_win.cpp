@@ -23,59 +23,64 @@ const wchar_t* const mimeTypes[] = {L"image/jpeg", L"image/gif", L"image/png", L
 
 bool isAnimated(const Picture* picture) { return picture->frameCount != 1; }
 
-// The target bitmap of a save, or null when GDI+ refused it.
+// The target bitmap of a save, or null when GDI+ refused it (why in
+// *status).
 GpBitmap* makeTargetBitmap(Picture* picture, BitmapKind kind, INT width, INT height, float xdpi,
-                           float ydpi) {
+                           float ydpi, GpStatus* status) {
   GpBitmap* bitmap = nullptr;
+  *status = GenericError;
   if (kind == FromPictureSurface) {
     GpGraphics* pictureGraphics = nullptr;
     if (picture->image && picture->image->nativeImage &&
         DllExports::GdipGetImageGraphicsContext(picture->image->nativeImage, &pictureGraphics) ==
             Ok) {
-      DllExports::GdipCreateBitmapFromGraphics(width, height, pictureGraphics, &bitmap);
+      *status = DllExports::GdipCreateBitmapFromGraphics(width, height, pictureGraphics, &bitmap);
       DllExports::GdipDeleteGraphics(pictureGraphics);
     }
   } else if (kind == Rgb24WithResolution) {
-    if (DllExports::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat24bppRGB, nullptr,
-                                              &bitmap) == Ok)
-      // A picture without a resolution (0) keeps the bitmap's default.
-      DllExports::GdipBitmapSetResolution(bitmap, xdpi, ydpi);
+    *status = DllExports::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat24bppRGB, nullptr,
+                                                    &bitmap);
+    // A picture without a resolution (0) keeps the bitmap's default.
+    if (*status == Ok) DllExports::GdipBitmapSetResolution(bitmap, xdpi, ydpi);
   } else {
-    DllExports::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr,
-                                          &bitmap);
+    *status = DllExports::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB,
+                                                    nullptr, &bitmap);
   }
+  if (*status != Ok) bitmap = nullptr;
   return bitmap;
 }
 
-// Fills the bitmap and draws the turned picture into it; false when any of
-// the steps failed (a fill-only bitmap is no picture to save).
-bool drawIntoBitmap(GpBitmap* bitmap, Picture* picture, const RotationGeometry& g) {
+// Fills the bitmap and draws the turned picture into it: Ok, or the first
+// failure (a fill-only bitmap is no picture to save).
+GpStatus drawIntoBitmap(GpBitmap* bitmap, Picture* picture, const RotationGeometry& g) {
   GpGraphics* graphics = nullptr;
   GpSolidFill* brush = nullptr;
-  bool drawn = false;
-  if (DllExports::GdipGetImageGraphicsContext(bitmap, &graphics) == Ok &&
-      DllExports::GdipCreateSolidFill(toArgb(app.rotation.fillColour), &brush) == Ok &&
-      DllExports::GdipFillRectangleI(graphics, brush, 0, 0, static_cast<INT>(g.outputWidth),
-                                     static_cast<INT>(g.outputHeight)) == Ok) {
+  GpStatus status = DllExports::GdipGetImageGraphicsContext(bitmap, &graphics);
+  if (status == Ok) status = DllExports::GdipCreateSolidFill(toArgb(app.rotation.fillColour), &brush);
+  if (status == Ok)
+    status = DllExports::GdipFillRectangleI(graphics, brush, 0, 0, static_cast<INT>(g.outputWidth),
+                                            static_cast<INT>(g.outputHeight));
+  if (status == Ok) {
     const Point corners[3] = {Point(g.p0.x, g.p0.y), Point(g.p1.x, g.p1.y),
                               Point(g.p2.x, g.p2.y)};
-    drawn = DllExports::GdipDrawImagePointsI(graphics, picture->image->nativeImage, corners, 3) ==
-            Ok;
+    status = DllExports::GdipDrawImagePointsI(graphics, picture->image->nativeImage, corners, 3);
   }
   if (brush) DllExports::GdipDeleteBrush(brush);
   if (graphics) DllExports::GdipDeleteGraphics(graphics);
-  return drawn;
+  return status;
 }
 
-// Writes the bitmap with the encoder beside the target, then over it.
-bool saveBitmap(GpBitmap* bitmap, const CLSID* encoder, const wchar_t* target) {
+// Writes the bitmap with the encoder beside the target, then over it: Ok,
+// or the failure (GenericError when the file could not be put in place).
+GpStatus saveBitmap(GpBitmap* bitmap, const CLSID* encoder, const wchar_t* target) {
   wchar_t temp[MAX_PATH];
-  if (!makeSiblingTemp(target, temp)) return false;
-  if (DllExports::GdipSaveImageToFile(bitmap, temp, encoder, nullptr) != Ok) {
+  if (!makeSiblingTemp(target, temp)) return GenericError;
+  GpStatus status = DllExports::GdipSaveImageToFile(bitmap, temp, encoder, nullptr);
+  if (status != Ok) {
     DeleteFileW(temp);
-    return false;
+    return status;
   }
-  return replaceWithTemp(temp, target);
+  return replaceWithTemp(temp, target) ? Ok : GenericError;
 }
 
 }  // namespace
@@ -123,14 +128,15 @@ int renderRotatedToFile(Picture* picture, int type, const wchar_t* widePath, int
                                         picture->surfaceWidth, picture->surfaceHeight);
   if (g.outputWidth == 0 || g.outputHeight == 0) return RenderFailed;
 
-  int result = RenderFailed;
+  GpStatus status = GenericError;
   GpBitmap* bitmap = makeTargetBitmap(picture, kind, static_cast<INT>(g.outputWidth),
-                                      static_cast<INT>(g.outputHeight), xdpi, ydpi);
+                                      static_cast<INT>(g.outputHeight), xdpi, ydpi, &status);
+  if (bitmap) status = drawIntoBitmap(bitmap, picture, g);
   CLSID encoder;
-  if (bitmap && drawIntoBitmap(bitmap, picture, g) &&
-      findEncoderClsid(mimeTypes[type], &encoder) >= 0 && saveBitmap(bitmap, &encoder, widePath))
-    result = RenderWritten;
+  if (status == Ok) status = findEncoderClsid(mimeTypes[type], &encoder) >= 0 ? Ok : GenericError;
+  if (status == Ok) status = saveBitmap(bitmap, &encoder, widePath);
   if (bitmap) DllExports::GdipDisposeImage(bitmap);
+  int result = status == Ok ? RenderWritten : status == OutOfMemory ? RenderNoMemory : RenderFailed;
   if (outWidth) *outWidth = g.outputWidth;
   if (outHeight) *outHeight = g.outputHeight;
   return result;

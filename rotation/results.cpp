@@ -40,6 +40,7 @@ const MessageEntry rotationMessages[] = {
     {RotationAnimated, {"回転操作は出来ません", "Operation Forbidden"}},
     {RotationOutputIsJobFile, {"作業用の一時ファイルには保存できません", "Invalid output file"}},
     {RotationThreadFailed, {"アニメGIF作成を開始できません", "Thread start failed"}},
+    {RotationOutputUnwritable, {"アニメGIFファイルの作成に失敗", "Invalid output file"}},
 };
 
 const MessageEntry saveMessages[] = {
@@ -49,6 +50,7 @@ const MessageEntry saveMessages[] = {
     {SaveConvertFailed, {"保存に失敗しました", "Save failed"}},
     {SaveTempNotWritten, {"一時保存ファイルの保存に失敗しました", "Temp Save failed"}},
     {SaveDrawRefused, {"ビットマップへの画像出力に失敗", "Bitmapp failed"}},
+    {SaveNoMemory, {"メモリが不足しているため保存できません", "Out of memory"}},
 };
 
 bool lookUp(const MessageEntry* entry, ResultMessage* message) {

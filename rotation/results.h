@@ -36,6 +36,7 @@ enum RotationResult {
   RotationAnimated = -10,       // an animation cannot be turned
   RotationOutputIsJobFile = -11,// the output named one of the job's own temporary files
   RotationThreadFailed = -12,   // the worker thread could not be started
+  RotationOutputUnwritable = -13,  // the output's folder takes no file, or it is read-only
 };
 
 // What a save of the shown picture gives.
@@ -48,6 +49,7 @@ enum SaveResult {
   SaveConvertFailed = -5,  // GIF: the library's GIF write failed
   SaveTempNotWritten = -6, // GIF: the temporary BMP was not written (or no working folder)
   SaveDrawRefused = -7,    // an animation cannot be drawn for a save
+  SaveNoMemory = -8,       // the turned picture did not fit in memory
 };
 
 // A message box's text and caption.

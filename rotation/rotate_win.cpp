@@ -31,6 +31,9 @@ void showUnrotated(HWND window, Picture* picture) {
 
 int runRotationCommand(HWND window, Picture* picture) {
   if (!picture) return RotationNoPicture;
+  // A picture that could not be shown has nothing to turn: no question, no
+  // message (its window already says why).
+  if (unshownText(picture)) return RotationCancelled;
   if (isAnimated(picture)) return RotationAnimated;
   INT_PTR choice = DialogBoxParamA(app.instance, "ROTPICDLG", window, rotationDialogProc, 0);
   // The animated GIF leaves the view and the scroll bars alone.

@@ -81,6 +81,7 @@ BitmapKind chooseBitmapKind(int type, Picture* picture, float* xdpi, float* ydpi
 
 // What renderRotatedToFile gives.
 enum RenderResult {
+  RenderNoMemory = -2, // the bitmap, the drawing or the encoder ran out of memory
   RenderRefused = -1,  // an animated picture: refused before its image is touched
   RenderFailed = 0,    // the bitmap, the drawing, the encoder or the file failed
   RenderWritten = 1,

@@ -46,6 +46,7 @@ int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tem
                                &width, &height);
   if (rc == RenderFailed) return SaveTempNotWritten;
   if (rc == RenderRefused) return SaveDrawRefused;
+  if (rc == RenderNoMemory) return SaveNoMemory;
   // The conversion writes beside the target and replaces it only when the
   // GIF is complete, like every other save.
   switch (convertImageFile(tempPath, targetPath, FileTypeGif)) {
@@ -84,9 +85,10 @@ int saveDisplayedPicture(HWND window, Picture* picture) {
 
   wchar_t wide[MAX_PATH];
   // A path that is not valid multibyte text names no file: a failed save.
-  if (toWidePath(app.savePath, wide, MAX_PATH) &&
-      renderRotatedToFile(picture, type, wide, app.rotation.angleDegrees, kind, xdpi, ydpi,
-                          nullptr, nullptr) == RenderWritten)
-    return SaveDone;
-  return reported(window, SaveFailed);
+  int rc = toWidePath(app.savePath, wide, MAX_PATH)
+               ? renderRotatedToFile(picture, type, wide, app.rotation.angleDegrees, kind, xdpi,
+                                     ydpi, nullptr, nullptr)
+               : RenderFailed;
+  if (rc == RenderWritten) return SaveDone;
+  return reported(window, rc == RenderNoMemory ? SaveNoMemory : SaveFailed);
 }

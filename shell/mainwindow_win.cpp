@@ -47,6 +47,7 @@ void onPaint(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   paintUncovered(app.currentPicture, dc, client);
+  paintUnshown(app.currentPicture, dc, client);
   EndPaint(window, &paint);
 }
 

@@ -34,12 +34,16 @@ const FileDialogSpec openDialog = {
 
 void showNewPicture(HWND window) {
   Picture* picture = app.currentPicture;
-  layOutNewPicture(window, picture);
   // GDI+ is asked for the frame count of every type, so a multi-page TIFF is
   // "animated" here although it is rendered still.
   app.animationState = countFrames(picture) > 1 ? AnimationPlaying : NotAnimated;
   app.playbackMode = PlaybackNormal;
+  // Rendered first: whether a surface could be made decides the layout (a
+  // picture that cannot be shown gets room for the text that says why).
   renderAndPlay(picture);
+  layOutNewPicture(window, picture);
+  // Also what the old picture left where nothing new is drawn.
+  InvalidateRect(window, nullptr, FALSE);
 }
 
 int loadByPath(const char* path, HWND window) {

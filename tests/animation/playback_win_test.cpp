@@ -273,7 +273,8 @@ TEST_F(PlaybackTest, FewerThanTwoFramesAreDrawnStillWithoutAThread) {
 
   picture = createPicture(testDataPath("animation/undecodable.gif").c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
-  EXPECT_EQ(0, renderAndPlay(picture));
+  EXPECT_EQ(1, renderAndPlay(picture));
+  EXPECT_EQ(nullptr, picture->surfaceDC);
   EXPECT_EQ(nullptr, picture->playbackThread);
   startPlayback(picture);  // nothing to draw: still no thread
   EXPECT_EQ(nullptr, picture->playbackThread);

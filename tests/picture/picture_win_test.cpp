@@ -95,8 +95,10 @@ TEST_F(PictureTest, UndecodableFileGivesAnEmptyPicture) {
   EXPECT_EQ(0u, picture->imageWidth);
   EXPECT_EQ(0u, picture->imageHeight);
   EXPECT_EQ(0u, picture->displayWidth);
-  EXPECT_EQ(0, renderPicture(picture));
+  EXPECT_EQ(1, renderPicture(picture));
+  EXPECT_EQ(-1, renderStill(picture));
   EXPECT_EQ(nullptr, picture->surfaceDC);
+  EXPECT_STREQ("この画像を表示できません", unshownText(picture));
   HDC screen = GetDC(nullptr);
   EXPECT_EQ(-1, drawPicture(picture, screen));
   ReleaseDC(nullptr, screen);
@@ -105,7 +107,7 @@ TEST_F(PictureTest, UndecodableFileGivesAnEmptyPicture) {
 TEST_F(PictureTest, MissingFileAndNoPathGiveEmptyPictures) {
   ASSERT_NE(nullptr, load(testDataPath("pictures/no-such-file.png")));
   EXPECT_EQ(0u, picture->imageWidth);
-  EXPECT_EQ(0, renderPicture(picture));
+  EXPECT_EQ(1, renderPicture(picture));
   releasePicture(picture);
   picture = createPicture(nullptr, testWindow());
   ASSERT_NE(nullptr, picture);

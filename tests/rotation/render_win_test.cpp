@@ -7,6 +7,7 @@
 // with a small tolerance; an unturned copy is compared pixel for pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <set>
@@ -272,10 +273,11 @@ TEST_F(RotationTest, FailedSaveLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_EQ(std::set<std::string>{"kept.png"}, filesIn(folder.path()));
 
   // A bitmap GDI+ cannot make (30000 x 30000 at 32 bits is 3.6 GB) fails
-  // the save instead of writing a file of fill colour over the target.
+  // the save, as out of memory, instead of writing a file of fill colour
+  // over the target.
   picture->surfaceWidth = picture->surfaceHeight = 30000;
   app.rotation.mode = AboutVerticalAxis;
-  EXPECT_EQ(0, renderRotatedToFile(picture, FileTypePng, wide(target).c_str(), 30, Argb32, xdpi,
+  EXPECT_EQ(RenderNoMemory, renderRotatedToFile(picture, FileTypePng, wide(target).c_str(), 30, Argb32, xdpi,
                                    ydpi, nullptr, nullptr));
   picture->surfaceWidth = 300;
   picture->surfaceHeight = 400;
@@ -411,6 +413,31 @@ TEST(SiblingTemp, LandsInTheTargetsOwnFolderAndReplacesIt) {
   // No folder, no temporary file.
   EXPECT_FALSE(makeSiblingTemp(wide(folder.file("nowhere\\a.png")).c_str(), temp));
   EXPECT_EQ(L'\0', temp[0]);
+
+  // A read-only target is refused before anything is written, and is never
+  // replaced (Wine's move would replace it, Windows' would not).
+  std::string locked = folder.file("locked.png");
+  folder.write("locked.png", "protected");
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(makeSiblingTemp(wide(locked).c_str(), temp));
+  EXPECT_FALSE(writeFileReplacing(locked, "new", 3));
+  EXPECT_TRUE(readFile(locked) == "protected");
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // A target whose path is as long as a path may be still gets a temporary
+  // file that fits, and is replaced.
+  // A folder of 247 characters (the most one may have) leaves 11 for the
+  // name; GetTempFileName would need 14.
+  std::string deep = folder.path();
+  while (deep.size() < 246) {
+    deep += "\\" + std::string(std::min<size_t>(60, 246 - deep.size()), 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep.size();
+  }
+  std::string longTarget = deep + "\\" + std::string(MAX_PATH - 2 - deep.size(), 'n');
+  ASSERT_EQ(MAX_PATH - 1, longTarget.size());
+  EXPECT_TRUE(writeFileReplacing(longTarget, "long", 4));
+  EXPECT_TRUE(readFile(longTarget) == "long");
+  EXPECT_EQ(std::set<std::string>{longTarget.substr(deep.size() + 1)}, filesIn(deep));
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ TEST(Stepping, OnePictureLeavesSteppingOffAndTheItemsGrayed) {
   }
 }
 
-TEST(Stepping, UndecodableFileShowsAnEmptyWindowNamedAfterItAndSteppingGoesOn) {
+TEST(Stepping, UndecodableFileSaysSoInAWindowNamedAfterItAndSteppingGoesOn) {
   PictureFolder folder;
   folder.copy("pictures/painting_tiny_21x32.png", "a1.png");
   folder.write("a2.jpg", "no JPEG in here");
@@ -157,9 +157,21 @@ TEST(Stepping, UndecodableFileShowsAnEmptyWindowNamedAfterItAndSteppingGoesOn) {
   ASSERT_TRUE(launchViewer(app, folder.file("a1.png"))) << app.error;
   ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
   EXPECT_EQ("a2.jpg", windowTitle(app));
+  // No box stops the stepping: the window, sized for it, says why in white
+  // on the gray, and the rotation command does nothing at all.
   RECT client;
   ASSERT_TRUE(clientRect(app, &client)) << app.error;
-  EXPECT_EQ(0, client.bottom - client.top);  // a picture of size 0: frame and menu only
+  EXPECT_EQ(360, client.right - client.left);
+  EXPECT_EQ(120, client.bottom - client.top);
+  Capture shot;
+  ASSERT_TRUE(captureClient(app, &shot)) << app.error;
+  int white = 0;
+  for (int y = 40; y < 80; ++y)
+    for (int x = 100; x < 260; ++x) white += shot.at(x, y) == rgb(255, 255, 255);
+  EXPECT_GT(white, 50);
+  EXPECT_EQ(rgb(128, 128, 128), shot.at(5, 5));
+  ASSERT_TRUE(postCommand(app, IDM_ROTATE)) << app.error;
+  EXPECT_EQ(nullptr, findDialog(app));
   ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
   EXPECT_EQ("a3.jpg", windowTitle(app));
   ASSERT_TRUE(clientRect(app, &client)) << app.error;
