@@ -65,12 +65,12 @@ struct RowEdges {
 
 struct Source {
   const uint8_t* top;
-  int64_t stride;
+  ptrdiff_t stride;
   int32_t w, h;
 };
 
 inline const uint32_t* sourceRow(const Source& s, int32_t y) {
-  return reinterpret_cast<const uint32_t*>(s.top + y * s.stride);
+  return reinterpret_cast<const uint32_t*>(s.top + ptrdiff_t(y) * s.stride);
 }
 
 int64_t nearestStep(int64_t numerator, int64_t det2) {
@@ -163,11 +163,12 @@ uint32_t coverage(const RowEdges& e, int64_t x) {
 // Source position of a pixel, fixed point, exact up to the final rounding:
 // far outside positions are clamped (their pixels are outside anyway).
 int32_t exactPosition(int64_t scale, int64_t n, int64_t det2) {
-  double q = std::floor(double(scale * n) / double(det2) * (1 << kFrac));
+  const double q = double(scale * n) / double(det2) * (1 << kFrac);
   const double limit = double(1 << 30);
-  if (q > limit) q = limit;
-  if (q < -limit) q = -limit;
-  return int32_t(q);
+  if (q >= limit) return 1 << 30;
+  if (q <= -limit) return -(1 << 30);
+  const int32_t whole = int32_t(q);  // toward zero; then down
+  return double(whole) > q ? whole - 1 : whole;
 }
 
 // 0x00RRGGBB of p00 p01 / p10 p11 weighted by the fractions fx, fy (7 bits).
@@ -213,50 +214,110 @@ uint32_t edgePixel(const Source& s, const RowEdges& e, int64_t x, uint32_t u, ui
   return result;
 }
 
+#ifdef QB_KERNEL_SSE2
+// One pixel's channel sums, before rounding: its two rows' bytes
+// interleaved and widened, one register per column holding (upper, lower)
+// pairs of each channel, so one multiply-add per column weighs both rows.
+inline __m128i weighPixel(const uint8_t* p, ptrdiff_t stride, __m128i wl, __m128i wr) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i both =
+      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + stride)));
+  return _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(both, zero), wl),
+                       _mm_madd_epi16(_mm_unpackhi_epi8(both, zero), wr));
+}
+
+// Four pixels at positions u, v (one lane each) wholly inside the picture
+// with both taps of each axis: false, and nothing written, when a tap
+// would fall outside.
+inline bool insideFour(const Source& s, uint32_t* out, __m128i u, __m128i v, __m128i topWord) {
+  const __m128i su = _mm_sub_epi32(u, _mm_set1_epi32(kHalfPixel));
+  const __m128i sv = _mm_sub_epi32(v, _mm_set1_epi32(kHalfPixel));
+  const __m128i x0 = _mm_srai_epi32(su, kFrac), y0 = _mm_srai_epi32(sv, kFrac);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i outside = _mm_or_si128(
+      _mm_or_si128(_mm_cmplt_epi32(x0, zero), _mm_cmpgt_epi32(x0, _mm_set1_epi32(s.w - 2))),
+      _mm_or_si128(_mm_cmplt_epi32(y0, zero), _mm_cmpgt_epi32(y0, _mm_set1_epi32(s.h - 2))));
+  if (_mm_movemask_epi8(outside)) return false;
+  const __m128i mask = _mm_set1_epi32(kWeightOne - 1), one = _mm_set1_epi32(kWeightOne);
+  const __m128i fx = _mm_and_si128(_mm_srli_epi32(su, kFrac - kWeightBits), mask);
+  const __m128i fy = _mm_and_si128(_mm_srli_epi32(sv, kFrac - kWeightBits), mask);
+  const __m128i gx = _mm_sub_epi32(one, fx), gy = _mm_sub_epi32(one, fy);
+  // Each product fits the low 16 bits of its lane; the left column's
+  // weights (upper row, lower row) pair up in one lane, the right's in another.
+  const __m128i wl =
+      _mm_or_si128(_mm_mullo_epi16(gx, gy), _mm_slli_epi32(_mm_mullo_epi16(gx, fy), 16));
+  const __m128i wr =
+      _mm_or_si128(_mm_mullo_epi16(fx, gy), _mm_slli_epi32(_mm_mullo_epi16(fx, fy), 16));
+  alignas(16) int32_t xs[4], ys[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(xs), x0);
+  _mm_store_si128(reinterpret_cast<__m128i*>(ys), y0);
+  const ptrdiff_t stride = s.stride;
+  const __m128i s0 = weighPixel(s.top + ys[0] * stride + xs[0] * 4, stride,
+                                _mm_shuffle_epi32(wl, 0x00), _mm_shuffle_epi32(wr, 0x00));
+  const __m128i s1 = weighPixel(s.top + ys[1] * stride + xs[1] * 4, stride,
+                                _mm_shuffle_epi32(wl, 0x55), _mm_shuffle_epi32(wr, 0x55));
+  const __m128i s2 = weighPixel(s.top + ys[2] * stride + xs[2] * 4, stride,
+                                _mm_shuffle_epi32(wl, 0xaa), _mm_shuffle_epi32(wr, 0xaa));
+  const __m128i s3 = weighPixel(s.top + ys[3] * stride + xs[3] * 4, stride,
+                                _mm_shuffle_epi32(wl, 0xff), _mm_shuffle_epi32(wr, 0xff));
+  const __m128i round = _mm_set1_epi32(1 << (2 * kWeightBits - 1));
+  const __m128i p01 = _mm_packs_epi32(_mm_srli_epi32(_mm_add_epi32(s0, round), 2 * kWeightBits),
+                                      _mm_srli_epi32(_mm_add_epi32(s1, round), 2 * kWeightBits));
+  const __m128i p23 = _mm_packs_epi32(_mm_srli_epi32(_mm_add_epi32(s2, round), 2 * kWeightBits),
+                                      _mm_srli_epi32(_mm_add_epi32(s3, round), 2 * kWeightBits));
+  const __m128i colours = _mm_and_si128(_mm_packus_epi16(p01, p23), _mm_set1_epi32(0x00ffffff));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(colours, topWord));
+  return true;
+}
+#endif
+
 // Pixels wholly inside the parallelogram: bilinear with both taps of each
 // axis inside the picture, checked per pixel (a rounding or an odd
 // placement may still reach past the last row or column: such a pixel goes
 // the careful way and comes out the same).
-void insideRun(const Source& s, uint32_t* out, int64_t count, uint32_t u, uint32_t v,
-               int32_t du, int32_t dv, uint32_t top) {
-  const uint32_t lastX = uint32_t(s.w - 2), lastY = uint32_t(s.h - 2);
+void insideRun(const Source& s, uint32_t* out, int64_t count, uint32_t u, uint32_t v, int32_t du,
+               int32_t dv, uint32_t top) {
+  int64_t i = 0;
 #ifdef QB_KERNEL_SSE2
-  const __m128i zero = _mm_setzero_si128(), round = _mm_set1_epi32(1 << (2 * kWeightBits - 1));
+  if (count >= 4) {
+    const uint32_t stepU = uint32_t(du), stepV = uint32_t(dv);
+    __m128i us = _mm_setr_epi32(int32_t(u), int32_t(u + stepU), int32_t(u + 2 * stepU),
+                                int32_t(u + 3 * stepU));
+    __m128i vs = _mm_setr_epi32(int32_t(v), int32_t(v + stepV), int32_t(v + 2 * stepV),
+                                int32_t(v + 3 * stepV));
+    const __m128i fourU = _mm_set1_epi32(int32_t(4 * stepU)),
+                  fourV = _mm_set1_epi32(int32_t(4 * stepV));
+    const __m128i topWord = _mm_set1_epi32(int32_t(top));
+    for (; i + 4 <= count; i += 4) {
+      if (!insideFour(s, out + i, us, vs, topWord)) {
+        for (int64_t j = i; j < i + 4; ++j)
+          out[j] = clampedSample(s, u + uint32_t(j) * stepU, v + uint32_t(j) * stepV) | top;
+      }
+      us = _mm_add_epi32(us, fourU);
+      vs = _mm_add_epi32(vs, fourV);
+    }
+  }
 #endif
-  for (int64_t i = 0; i < count; ++i, u += uint32_t(du), v += uint32_t(dv)) {
-    const int32_t su = int32_t(u - kHalfPixel), sv = int32_t(v - kHalfPixel);
+  const uint32_t lastX = uint32_t(s.w - 2), lastY = uint32_t(s.h - 2);
+  for (; i < count; ++i) {
+    const uint32_t ui = u + uint32_t(i) * uint32_t(du), vi = v + uint32_t(i) * uint32_t(dv);
+    const int32_t su = int32_t(ui - kHalfPixel), sv = int32_t(vi - kHalfPixel);
     const int32_t x0 = su >> kFrac, y0 = sv >> kFrac;
     if (uint32_t(x0) > lastX || uint32_t(y0) > lastY) {
-      out[i] = clampedSample(s, u, v) | top;
+      out[i] = clampedSample(s, ui, vi) | top;
       continue;
     }
     const uint32_t fx = uint32_t(su >> (kFrac - kWeightBits)) & (kWeightOne - 1);
     const uint32_t fy = uint32_t(sv >> (kFrac - kWeightBits)) & (kWeightOne - 1);
     const uint32_t* r0 = sourceRow(s, y0) + x0;
     const uint32_t* r1 = sourceRow(s, y0 + 1) + x0;
-#ifdef QB_KERNEL_SSE2
-    // Bytes of the two rows interleaved, then widened: one register per
-    // column holding (upper, lower) pairs for each channel, so one
-    // multiply-add per column weighs both rows.
-    const __m128i both = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0)),
-                                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1)));
-    const __m128i left = _mm_unpacklo_epi8(both, zero), right = _mm_unpackhi_epi8(both, zero);
-    const int32_t gx = kWeightOne - int32_t(fx), gy = kWeightOne - int32_t(fy);
-    const __m128i wl = _mm_set1_epi32((gx * gy) | (gx * int32_t(fy)) << 16);
-    const __m128i wr = _mm_set1_epi32((int32_t(fx) * gy) | (int32_t(fx * fy)) << 16);
-    __m128i sum = _mm_add_epi32(_mm_madd_epi16(left, wl), _mm_madd_epi16(right, wr));
-    sum = _mm_srli_epi32(_mm_add_epi32(sum, round), 2 * kWeightBits);
-    sum = _mm_packs_epi32(sum, sum);
-    const uint32_t colour = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
-    out[i] = (colour & 0x00ffffffu) | top;
-#else
     out[i] = blend4(r0[0], r0[1], r1[0], r1[1], fx, fy) | top;
-#endif
   }
 }
 
-void drawRow(const Turn& t, const Source& s, int32_t y, uint32_t* out, int64_t width,
-             uint32_t fill, uint32_t top) {
+void drawRow(const Turn& t, const Source& s, int32_t y, uint32_t* out, int64_t width, uint32_t fill,
+             uint32_t top) {
   const RowEdges e = rowEdges(t, y);
   int64_t lo = 0, hi = width, fullLo = 0, fullHi = width;
   for (int k = 0; k < 4; ++k) {

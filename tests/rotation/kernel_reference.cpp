@@ -5,8 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-TestPicture referenceRotation(const TestPicture& source, const RotationGeometry& g,
-                              uint32_t fill) {
+TestPicture referenceRotation(const TestPicture& source, const RotationGeometry& g, uint32_t fill) {
   TestPicture out(int32_t(g.outputWidth), int32_t(g.outputHeight), fill);
   const double w = source.width, h = source.height;
   const double ax = g.p1.x - g.p0.x, ay = g.p1.y - g.p0.y;
@@ -60,7 +59,8 @@ double psnr(const TestPicture& a, const TestPicture& b) {
   double squares = 0;
   for (size_t i = 0; i < a.pixels.size(); ++i) {
     for (int shift = 0; shift <= 16; shift += 8) {
-      const double d = double((a.pixels[i] >> shift) & 0xff) - double((b.pixels[i] >> shift) & 0xff);
+      const double d =
+          double((a.pixels[i] >> shift) & 0xff) - double((b.pixels[i] >> shift) & 0xff);
       squares += d * d;
     }
   }
@@ -94,8 +94,8 @@ bool readPpm(const std::string& path, TestPicture* picture) {
   if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) return false;
   *picture = TestPicture(w, h);
   for (size_t i = 0; i < picture->pixels.size(); ++i)
-    picture->pixels[i] = uint32_t(bytes[3 * i]) << 16 | uint32_t(bytes[3 * i + 1]) << 8 |
-                         bytes[3 * i + 2];
+    picture->pixels[i] =
+        uint32_t(bytes[3 * i]) << 16 | uint32_t(bytes[3 * i + 1]) << 8 | bytes[3 * i + 2];
   return true;
 }
 
