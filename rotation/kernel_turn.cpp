@@ -20,7 +20,7 @@
 // Source positions are fixed point with kFrac fractional bits. Each block of
 // kBlock pixels starts from the exact position (a double division of exact
 // integers, correctly rounded in both trees) and steps by a rounded
-// increment, so no position drifts by more than 1/500 of a pixel. Bilinear
+// increment, so no position drifts by more than 1/1000 of a pixel. Bilinear
 // weights keep 7 bits of the fraction and sum to 2^14; the SSE2 loop and the
 // plain loop compute the same integer sums.
 #include <cmath>
