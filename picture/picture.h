@@ -47,7 +47,8 @@ bool toWidePath(const char* path, wchar_t* wide, size_t capacity);
 struct Picture {
   HWND window;                 // window the picture is shown in
   HDC surfaceDC;               // memory DC holding surfaceBitmap, or none
-  HBITMAP surfaceBitmap;       // rendered picture, surfaceWidth x surfaceHeight
+  HBITMAP surfaceBitmap;       // rendered picture: a 32-bit top-down DIB section
+  uint32_t* surfacePixels;     // its top row, rows packed (0x00RRGGBB words), or none
   int scaled;                  // 1 when either zoom differs from 100 (stretched paint)
   double horizontalZoom;       // percent
   double verticalZoom;         // percent

@@ -105,22 +105,38 @@ int createSurface(Picture* picture, UINT width, UINT height) {
   if (picture->surfaceBitmap) DeleteObject(picture->surfaceBitmap);
   picture->surfaceDC = nullptr;
   picture->surfaceBitmap = nullptr;
+  picture->surfacePixels = nullptr;
 
+  // A 32-bit top-down DIB section: GDI and GDI+ draw into it like into any
+  // bitmap, and the rotation kernel writes its pixels directly.
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
   HDC windowDC = GetDC(picture->window);
   HDC memoryDC = CreateCompatibleDC(windowDC);
-  HBITMAP bitmap = memoryDC ? CreateCompatibleBitmap(windowDC, width, height) : nullptr;
+  void* pixels = nullptr;
+  HBITMAP bitmap = nullptr;
+  // 32-bit rows: beyond 2^29 pixels a side's byte count no longer fits.
+  if (memoryDC && static_cast<unsigned long long>(width) * height <= (1ull << 29))
+    bitmap = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   int result = 0;
-  if (bitmap) {
+  if (bitmap && pixels) {
     SelectObject(memoryDC, bitmap);
     SelectObject(memoryDC, GetStockObject(GRAY_BRUSH));
     PatBlt(memoryDC, 0, 0, width, height, PATCOPY);
     picture->surfaceDC = memoryDC;
     picture->surfaceBitmap = bitmap;
+    picture->surfacePixels = static_cast<uint32_t*>(pixels);
     result = 1;
-  } else if (memoryDC) {
+  } else {
     // A surface too large for GDI is no surface: nothing is painted rather
     // than something half made.
-    DeleteDC(memoryDC);
+    if (bitmap) DeleteObject(bitmap);
+    if (memoryDC) DeleteDC(memoryDC);
   }
   ReleaseDC(picture->window, windowDC);
   return result;
@@ -166,6 +182,7 @@ void clearPictureResources(Picture* picture) {
   delete picture->image;
   picture->surfaceDC = nullptr;
   picture->surfaceBitmap = nullptr;
+  picture->surfacePixels = nullptr;
   picture->image = nullptr;
   picture->surfaceWidth = picture->surfaceHeight = 0;
   picture->imageWidth = picture->imageHeight = 0;

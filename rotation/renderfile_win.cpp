@@ -1,13 +1,15 @@
 // Drawing the picture afresh, at full resolution and under the current
-// rotation settings, into a new GDI+ bitmap that the encoder of the target
-// type writes to a file. The save command and the animated-GIF frames both
-// come through here, so a saved file looks like the rotated view.
+// rotation settings, with the rotation kernel (the view's own), into memory
+// that a GDI+ bitmap wraps for the encoder of the target type. GDI+ only
+// encodes here, so a saved file looks exactly like the rotated view.
 //
 // Every file is written beside its target and moved over it when complete
 // (core/replace.h): a failed bitmap, drawing, encoder or write leaves an
 // existing target as it was, never a file of plain fill colour.
 #include <cstdlib>
 #include <cwchar>
+#include <exception>
+#include <vector>
 
 #include "core/appstate.h"
 #include "core/replace.h"
@@ -23,51 +25,39 @@ const wchar_t* const mimeTypes[] = {L"image/jpeg", L"image/gif", L"image/png", L
 
 bool isAnimated(const Picture* picture) { return picture->frameCount != 1; }
 
-// The target bitmap of a save, or null when GDI+ refused it (why in
-// *status).
-GpBitmap* makeTargetBitmap(Picture* picture, BitmapKind kind, INT width, INT height, float xdpi,
-                           float ydpi, GpStatus* status) {
+// The turned picture as the bitmap the encoder takes, over the pixels in
+// `turned` (kept by the caller as long as the bitmap). The kind keeps the
+// pixel format each save always had: 24-bit with the picture's resolution
+// for the GIF route, the format of a drawing surface on the picture (with
+// its resolution) or plain 32-bit ARGB. Null, with the reason in *status,
+// when GDI+ refused it.
+GpBitmap* makeTargetBitmap(std::vector<uint32_t>& turned, std::vector<uint8_t>& rgb24,
+                           BitmapKind kind, INT width, INT height, float xdpi, float ydpi,
+                           GpStatus* status) {
   GpBitmap* bitmap = nullptr;
-  *status = GenericError;
-  if (kind == FromPictureSurface) {
-    GpGraphics* pictureGraphics = nullptr;
-    if (picture->image && picture->image->nativeImage &&
-        DllExports::GdipGetImageGraphicsContext(picture->image->nativeImage, &pictureGraphics) ==
-            Ok) {
-      *status = DllExports::GdipCreateBitmapFromGraphics(width, height, pictureGraphics, &bitmap);
-      DllExports::GdipDeleteGraphics(pictureGraphics);
+  if (kind == Rgb24WithResolution) {
+    INT stride = (width * 3 + 3) & ~3;
+    rgb24.assign(static_cast<size_t>(stride) * height, 0);
+    for (INT y = 0; y < height; ++y) {
+      const uint32_t* from = &turned[static_cast<size_t>(y) * width];
+      uint8_t* to = &rgb24[static_cast<size_t>(y) * stride];
+      for (INT x = 0; x < width; ++x, to += 3) {
+        to[0] = static_cast<uint8_t>(from[x]);
+        to[1] = static_cast<uint8_t>(from[x] >> 8);
+        to[2] = static_cast<uint8_t>(from[x] >> 16);
+      }
     }
-  } else if (kind == Rgb24WithResolution) {
-    *status = DllExports::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat24bppRGB, nullptr,
-                                                    &bitmap);
-    // A picture without a resolution (0) keeps the bitmap's default.
-    if (*status == Ok) DllExports::GdipBitmapSetResolution(bitmap, xdpi, ydpi);
+    *status = DllExports::GdipCreateBitmapFromScan0(width, height, stride, PixelFormat24bppRGB,
+                                                    rgb24.data(), &bitmap);
   } else {
-    *status = DllExports::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB,
-                                                    nullptr, &bitmap);
+    PixelFormat format = kind == FromPictureSurface ? PixelFormat32bppPARGB : PixelFormat32bppARGB;
+    *status = DllExports::GdipCreateBitmapFromScan0(width, height, width * 4, format,
+                                                    reinterpret_cast<BYTE*>(turned.data()), &bitmap);
   }
-  if (*status != Ok) bitmap = nullptr;
+  if (*status != Ok) return nullptr;
+  // A picture without a resolution (0) keeps the bitmap's default.
+  if (kind != Argb32 && xdpi > 0 && ydpi > 0) DllExports::GdipBitmapSetResolution(bitmap, xdpi, ydpi);
   return bitmap;
-}
-
-// Fills the bitmap and draws the turned picture into it: Ok, or the first
-// failure (a fill-only bitmap is no picture to save).
-GpStatus drawIntoBitmap(GpBitmap* bitmap, Picture* picture, const RotationGeometry& g) {
-  GpGraphics* graphics = nullptr;
-  GpSolidFill* brush = nullptr;
-  GpStatus status = DllExports::GdipGetImageGraphicsContext(bitmap, &graphics);
-  if (status == Ok) status = DllExports::GdipCreateSolidFill(toArgb(app.rotation.fillColour), &brush);
-  if (status == Ok)
-    status = DllExports::GdipFillRectangleI(graphics, brush, 0, 0, static_cast<INT>(g.outputWidth),
-                                            static_cast<INT>(g.outputHeight));
-  if (status == Ok) {
-    const Point corners[3] = {Point(g.p0.x, g.p0.y), Point(g.p1.x, g.p1.y),
-                              Point(g.p2.x, g.p2.y)};
-    status = DllExports::GdipDrawImagePointsI(graphics, picture->image->nativeImage, corners, 3);
-  }
-  if (brush) DllExports::GdipDeleteBrush(brush);
-  if (graphics) DllExports::GdipDeleteGraphics(graphics);
-  return status;
 }
 
 // Writes the bitmap with the encoder beside the target, then over it: Ok,
@@ -128,16 +118,35 @@ int renderRotatedToFile(Picture* picture, int type, const wchar_t* widePath, int
                                         picture->surfaceWidth, picture->surfaceHeight);
   if (g.outputWidth == 0 || g.outputHeight == 0) return RenderFailed;
 
-  GpStatus status = GenericError;
-  GpBitmap* bitmap = makeTargetBitmap(picture, kind, static_cast<INT>(g.outputWidth),
-                                      static_cast<INT>(g.outputHeight), xdpi, ydpi, &status);
-  if (bitmap) status = drawIntoBitmap(bitmap, picture, g);
-  CLSID encoder;
-  if (status == Ok) status = findEncoderClsid(mimeTypes[type], &encoder) >= 0 ? Ok : GenericError;
-  if (status == Ok) status = saveBitmap(bitmap, &encoder, widePath);
-  if (bitmap) DllExports::GdipDisposeImage(bitmap);
-  int result = status == Ok ? RenderWritten : status == OutOfMemory ? RenderNoMemory : RenderFailed;
   if (outWidth) *outWidth = g.outputWidth;
   if (outHeight) *outHeight = g.outputHeight;
-  return result;
+  uint32_t fill = toArgb(app.rotation.fillColour);
+  std::vector<uint32_t> turned;
+  std::vector<uint8_t> rgb24;
+  GpStatus status = GenericError;
+  GpBitmap* bitmap = nullptr;
+  try {
+    // The output first: a turned picture too large for memory is told
+    // apart from a source that cannot be read.
+    turned.resize(static_cast<size_t>(g.outputWidth) * g.outputHeight);
+    SourcePixels source;
+    int read = readSourcePixels(picture, fill, &source);
+    PixelRows output{turned.data(), static_cast<int32_t>(g.outputWidth),
+                     static_cast<int32_t>(g.outputHeight), static_cast<int32_t>(g.outputWidth * 4)};
+    if (read == SourceNoMemory) {
+      status = OutOfMemory;
+    } else if (read == SourceRead &&
+               renderRotationOnThreads(source.rows, app.rotation.mode, angleRadians(angleDegrees),
+                                       fill, output, processorCount()) == RotationRendered) {
+      bitmap = makeTargetBitmap(turned, rgb24, kind, static_cast<INT>(g.outputWidth),
+                                static_cast<INT>(g.outputHeight), xdpi, ydpi, &status);
+    }
+  } catch (const std::exception&) {  // bad_alloc, or a length no vector can have
+    status = OutOfMemory;
+  }
+  CLSID encoder;
+  if (bitmap) status = findEncoderClsid(mimeTypes[type], &encoder) >= 0 ? Ok : GenericError;
+  if (bitmap && status == Ok) status = saveBitmap(bitmap, &encoder, widePath);
+  if (bitmap) DllExports::GdipDisposeImage(bitmap);
+  return status == Ok ? RenderWritten : status == OutOfMemory ? RenderNoMemory : RenderFailed;
 }

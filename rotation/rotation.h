@@ -6,8 +6,13 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "picture/picture.h"
 #include "rotation/geometry.h"
+#include "rotation/kernel.h"
+#include "rotation/pixelrows.h"
 #include "rotation/results.h"
 
 // --- rotatedialog_win.cpp --------------------------------------------------
@@ -39,12 +44,44 @@ int endRotation(HWND window, Picture* picture);
 // shows the message that belongs to its result.
 void rotateCommand(HWND window);
 
+// --- source_win.cpp ----------------------------------------------------------
+
+// A picture's pixels as the rotation kernel reads them.
+struct SourcePixels {
+  std::vector<uint32_t> pixels;  // surfaceWidth x surfaceHeight words 0x00RRGGBB, rows packed
+  PixelRows rows;                // over pixels; top null when there are none
+};
+
+enum SourceResult {
+  SourceNoMemory = -1,   // the pixels did not fit in memory
+  SourceUnreadable = 0,  // no image, no size, a side beyond the kernel's, or GDI+ refused
+  SourceRead = 1,
+};
+
+// Decodes the picture's image once into 32-bit pixels, its transparent
+// parts laid over fillColour (0x??RRGGBB), as GDI+ drew them onto the filled
+// surface: a SourceResult.
+int readSourcePixels(Picture* picture, uint32_t fillColour, SourcePixels* out);
+
+// --- bands_win.cpp -----------------------------------------------------------
+
+// The processors this process may use (1 to 16).
+int processorCount();
+
+// renderRotation of the whole output, cut into bands of rows drawn on up to
+// `threads` threads at once (this one included); the bytes are those of a
+// single call.
+RotationRenderResult renderRotationOnThreads(const PixelRows& source, int mode, double angle,
+                                             uint32_t fillColour, const PixelRows& output,
+                                             int threads);
+
 // --- drawrotated_win.cpp ---------------------------------------------------
 
 // Draws the picture turned by angle radians in mode into a fresh surface of
 // the geometry's output size, over argb (opaque 0xFFRRGGBB), and makes that
-// size the picture's image size. 1 drawn; 0 when the surface could not be
-// made: then nothing was drawn and the picture's sizes are unchanged.
+// size the picture's image size. 1 drawn (the fill alone when the image
+// cannot be read); 0 when the surface could not be made: then nothing was
+// drawn and the picture's sizes are unchanged.
 int drawRotated(Picture* picture, int mode, double angle, uint32_t argb);
 
 // --- save_win.cpp ------------------------------------------------------------

@@ -6,6 +6,11 @@
 //   qbdrive command CLASS NUMBER posts the menu command NUMBER to that window
 //                                (for screenshots of dialogs), exit 0 once
 //                                posted
+//   qbdrive answer CLASS ITEM TEXT
+//                                types TEXT into item ITEM of the program's
+//                                open dialog and presses OK, exit 0 once the
+//                                program is idle again (screenshots of a
+//                                turned picture: command 2550, then 5200 30)
 //   qbdrive close CLASS [SECONDS]
 //                                WM_CLOSE to that window, Yes to the
 //                                confirmation box, exit 0 once the program
@@ -41,7 +46,7 @@ int finish(int code) {
 int usage() {
   fprintf(stderr,
           "usage: qbdrive wait CLASS SECONDS | qbdrive command CLASS NUMBER |"
-          " qbdrive close CLASS [SECONDS]\n");
+          " qbdrive answer CLASS ITEM TEXT | qbdrive close CLASS [SECONDS]\n");
   return finish(2);
 }
 
@@ -127,6 +132,21 @@ int closeCommand(const char* className, int seconds) {
   return finish(0);
 }
 
+int answerCommand(const char* className, int item, const char* text) {
+  HWND window = findVisible(className);
+  App app;  // the program goes on after this: no guard that would end it
+  if (window == NULL || !adopt(app, window)) {
+    fprintf(stderr, "qbdrive: no window of class %s\n", className);
+    return finish(1);
+  }
+  HWND dialog = waitDialog(app);
+  bool answered = dialog != NULL && setDialogItemText(app, dialog, item, text) &&
+                  pressDialogButton(app, dialog, IDOK) && waitIdle(app);
+  if (!answered) fprintf(stderr, "qbdrive: %s\n", app.error.c_str());
+  CloseHandle(app.process);
+  return finish(answered ? 0 : 1);
+}
+
 }  // namespace
 
 // Moves this thread to the named desktop, where the program's windows are,
@@ -156,6 +176,8 @@ int main(int argc, char** argv) {
     return waitCommand(argv[2], seconds);
   if (strcmp(argv[1], "command") == 0 && argc == 4)
     return postMenuCommand(argv[2], seconds);
+  if (strcmp(argv[1], "answer") == 0 && argc == 5)
+    return answerCommand(argv[2], atoi(argv[3]), argv[4]);
   if (strcmp(argv[1], "close") == 0 && argc <= 4)
     return closeCommand(argv[2], seconds);
   return usage();
