@@ -79,8 +79,10 @@ int scanInto(const char* path) {
   if (fileName.size() >= 80) return -2;
 
   std::string pattern = folder + "\\*.*";
+  // Only long names are used: no short names to make for every entry.
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  HANDLE search = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE) return -1;
   std::vector<Entry> entries;
   do {
