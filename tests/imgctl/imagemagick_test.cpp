@@ -69,7 +69,7 @@ bool convertFile(const std::string& bmp, const std::string& gif, Pixmap* source 
   if (imgctl::readBmp(bytes.data(), bytes.size(), picture) != imgctl::kBmpOk) return false;
   std::vector<uint8_t> out;
   imgctl::ConvertReport report;
-  if (imgctl::pictureToGif(picture, nullptr, imgctl::ConvertOptions(), out, report) != imgctl::kConvertOk)
+  if (imgctl::pictureToGif(picture, imgctl::ConvertOptions(), out, report) != imgctl::kConvertOk)
     return false;
   if (source) *source = picture;
   return writeFile(gif, out);
