@@ -1,8 +1,9 @@
 #include "imgctl/convert.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <cmath>
 #include <new>
 #include <thread>
@@ -53,35 +54,62 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
       encode(band);
     }
   } else {
-    std::unique_ptr<std::atomic<bool>[]> ready(new std::atomic<bool>[size_t(count)]);
-    for (int band = 0; band < count; ++band) ready[size_t(band)] = false;
-    std::atomic<int> next(0);
-    std::atomic<bool> failed(false);
+    // ready[band] under the lock; the helper signals each band it maps, and
+    // this thread sleeps only when everything left is the helper's.
+    std::vector<char> ready(size_t(count), 0);
+    std::mutex lock;
+    std::condition_variable mapped;
+    int next = 0;
+    bool failed = false;
+    auto claim = [&]() {
+      std::lock_guard<std::mutex> hold(lock);
+      return failed || next >= count ? -1 : next++;
+    };
+    auto markMapped = [&](int band) {
+      {
+        std::lock_guard<std::mutex> hold(lock);
+        ready[size_t(band)] = 1;
+      }
+      mapped.notify_one();
+    };
     std::thread helper([&] {
       try {
-        for (int band; !failed && (band = next++) < count;) {
+        for (int band; (band = claim()) >= 0;) {
           map(band, 1);
-          ready[size_t(band)].store(true, std::memory_order_release);
+          markMapped(band);
         }
       } catch (const std::bad_alloc&) {
-        failed = true;
+        {
+          std::lock_guard<std::mutex> hold(lock);
+          failed = true;
+        }
+        mapped.notify_one();
       }
     });
     try {
-      for (int encoded = 0; encoded < count && !failed;) {
-        if (ready[size_t(encoded)].load(std::memory_order_acquire)) {
+      for (int encoded = 0; encoded < count;) {
+        bool isReady, stop;
+        {
+          std::lock_guard<std::mutex> hold(lock);
+          isReady = ready[size_t(encoded)] != 0;
+          stop = failed;
+        }
+        if (stop) break;
+        if (isReady) {
           encode(encoded++);
           continue;
         }
-        const int band = next++;
-        if (band < count) {
+        const int band = claim();
+        if (band >= 0) {
           map(band, 0);
-          ready[size_t(band)].store(true, std::memory_order_release);
-        } else {
-          std::this_thread::yield();  // the helper is mapping the next band
+          markMapped(band);
+          continue;
         }
+        std::unique_lock<std::mutex> hold(lock);  // the helper is mapping the next band
+        mapped.wait(hold, [&] { return failed || ready[size_t(encoded)] != 0; });
       }
     } catch (const std::bad_alloc&) {
+      std::lock_guard<std::mutex> hold(lock);
       failed = true;
     }
     helper.join();
