@@ -61,17 +61,20 @@ uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, Nearest
       if (c != last) {
         last = c;
         const int r = int(redOf(c)), g = int(greenOf(c)), b = int(blueOf(c));
-        const int previousDistance = x > 0 ? distance(r, g, b, palette.colours[out[x - 1]]) : kRunSlackBase + 1;
+        // out[x - 1] is lastIndex.
+        const int previousDistance = x > 0 ? distance(r, g, b, palette.colours[lastIndex]) : kRunSlackBase + 1;
         if (previousDistance <= kRunSlackBase) {
           // Within the slack whatever the nearest entry is: no search.
-          lastIndex = out[x - 1];
           lastDistance = uint32_t(previousDistance);
         } else {
-          lastIndex = finder.find(c, &lastDistance);
-          const int slack = std::min(int(lastDistance), kRunSlackCap) + kRunSlackBase;
-          if (x > 0 && out[x - 1] != lastIndex && previousDistance <= int(lastDistance) + slack) {
-            lastIndex = out[x - 1];
+          uint32_t nearestDistance;
+          const uint32_t nearest = finder.find(r, g, b, &nearestDistance);
+          const int slack = std::min(int(nearestDistance), kRunSlackCap) + kRunSlackBase;
+          if (x > 0 && nearest != lastIndex && previousDistance <= int(nearestDistance) + slack) {
             lastDistance = uint32_t(previousDistance);
+          } else {
+            lastIndex = nearest;
+            lastDistance = nearestDistance;
           }
         }
       }
