@@ -186,6 +186,17 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
   const uint64_t pixels = picture.pixels.size();
   Palette own;
   const bool fewColours = exactPalette(picture, own);
+  // A picture whose every colour the palette holds stays exact: nothing
+  // could do better.
+  if (fewColours) {
+    std::vector<uint8_t> indices(pixels);
+    if (remapExact(picture, shared, indices.data())) {
+      report.exact = true;
+      report.palette = shared;
+      writeExact(picture, shared, indices.data(), gif);
+      return;
+    }
+  }
   if (allowOwn) {
     // Both palettes' errors measured on the colour groups plus the spread
     // inside them, before any pixel is mapped; alone, a picture of few
@@ -214,14 +225,6 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
     }
   }
   report.palette = shared;
-  if (fewColours) {
-    std::vector<uint8_t> indices(pixels);
-    if (remapExact(picture, shared, indices.data())) {
-      report.exact = true;
-      writeExact(picture, shared, indices.data(), gif);
-      return;
-    }
-  }
   report.squaredError = writeNearest(picture, shared, two, gif);
 }
 

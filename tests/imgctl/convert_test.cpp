@@ -189,6 +189,15 @@ TEST(FrameToGif, FallsBackToItsOwnPaletteOnlyWhenAllowedAndWorthIt) {
   const Converted alone = convert(photo);
   EXPECT_FALSE(frame(photo, alone.report.palette, true).report.ownPalette);
 
+  // Colours close enough to share a colour group of the estimate, both in
+  // the palette: exact with it, no fallback.
+  Palette close = grey;
+  close.colours[0] = 0x545454;
+  close.colours[1] = 0x575757;
+  const Pixmap near = imgctl_test::paletteTiles(30, 20, {0x545454, 0x575757});
+  EXPECT_FALSE(frame(near, close, true).report.ownPalette);
+  EXPECT_EQ(near.pixels, decodedPixels(frame(near, close, true).gif).pixels);
+
   const Pixmap flat = imgctl_test::paletteTiles(30, 20, {0x000000, 0xAAAAAA});
   const Converted exact = frame(flat, grey, true);
   EXPECT_FALSE(exact.report.ownPalette);
