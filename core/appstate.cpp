@@ -61,11 +61,9 @@ void resetAppState() {
 }
 
 void resetFramesJob(RotationFramesJob* job) {
-  job->picture = nullptr;
+  job->source = nullptr;
   job->angleStep = 0;
   job->frameCount = 0;
-  job->tempBmpPath[0] = '\0';
-  job->tempBmpPathWide[0] = L'\0';
   job->outputPath = nullptr;
   job->workerState = WorkerRendering;
   job->assemblyGate = GateOpen;

@@ -9,9 +9,22 @@
 //   masks         12 bytes after a 40-byte header when compression is
 //                 BI_BITFIELDS
 //   colour table  4 bytes per entry (blue, green, red, unused)
-//   pixels        at the pixel offset, each row padded to 4 bytes
+//   pixels        at the pixel offset, each row padded to 4 bytes; or, for
+//                 RLE8 (8-bit) and RLE4 (4-bit), a run-length stream, always
+//                 bottom-up, of byte pairs:
+//                   n > 0, v    n pixels of index v (RLE4: v's two nibbles
+//                               in turn, high first)
+//                   0, 0        end of the row: on to the next row's start
+//                   0, 1        end of the picture
+//                   0, 2, dx, dy  skip dx pixels right and dy rows on
+//                   0, n >= 3   n indices follow as stored (RLE4: n nibbles),
+//                               padded to an even number of bytes
+//                 Pixels the stream skips (delta, end of row or picture
+//                 early) take colour table entry 0, as a plain BMP's zero
+//                 bytes would.
 #include "imgctl/bmp_reader.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -19,6 +32,8 @@ namespace imgctl {
 namespace {
 
 constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 
 uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
@@ -46,6 +61,55 @@ bool decodeIndexed(const uint8_t* rows, uint64_t stride, int bits, const uint32_
     }
   }
   return true;
+}
+
+// Decodes an RLE8 (bits 8) or RLE4 (bits 4) stream data[0, size) into out,
+// which holds entry 0 everywhere beforehand. Every run, delta and absolute
+// block must stay inside its row and the picture: a stream that says
+// otherwise lies about the picture and is refused whole.
+int decodeRle(const uint8_t* data, size_t size, int bits, const uint32_t* table, uint32_t entries,
+              Pixmap& out) {
+  const uint32_t w = uint32_t(out.width), h = uint32_t(out.height);
+  uint32_t x = 0, y = 0;  // y counts stored rows, from the bottom
+  size_t pos = 0;
+  auto put = [&](uint32_t index) {
+    out.pixels[size_t(h - 1 - y) * w + x++] = table[index];
+  };
+  for (;;) {
+    if (size - pos < 2) return y >= h && pos == size ? kBmpOk : kBmpTruncated;
+    const uint32_t n = data[pos], v = data[pos + 1];
+    pos += 2;
+    if (n > 0) {
+      if (y >= h || n > w - x) return kBmpBadRle;
+      const uint32_t hi = bits == 8 ? v : v >> 4, lo = bits == 8 ? v : v & 15;
+      if (hi >= entries || (n > 1 && lo >= entries)) return kBmpBadIndex;
+      for (uint32_t k = 0; k < n; ++k) put(k & 1 ? lo : hi);
+    } else if (v == 0) {
+      if (y >= h) return kBmpBadRle;
+      x = 0;
+      ++y;
+    } else if (v == 1) {
+      return kBmpOk;
+    } else if (v == 2) {
+      if (size - pos < 2) return kBmpTruncated;
+      const uint32_t dx = data[pos], dy = data[pos + 1];
+      pos += 2;
+      if (dx > w - x || (dy > 0 && dy >= h - y) || y >= h) return kBmpBadRle;
+      x += dx;
+      y += dy;
+    } else {
+      const size_t bytes = bits == 8 ? v : (v + 1) / 2;
+      const size_t padded = (bytes + 1) & ~size_t(1);
+      if (size - pos < padded) return kBmpTruncated;
+      if (y >= h || v > w - x) return kBmpBadRle;
+      for (uint32_t k = 0; k < v; ++k) {
+        const uint32_t index = bits == 8 ? data[pos + k] : (data[pos + k / 2] >> (k & 1 ? 0 : 4)) & 15;
+        if (index >= entries) return kBmpBadIndex;
+        put(index);
+      }
+      pos += padded;
+    }
+  }
 }
 
 void decodeDirect(const uint8_t* rows, uint64_t stride, int bytesPerPixel, bool topDown,
@@ -84,12 +148,16 @@ int readBmp(const uint8_t* data, size_t size, Pixmap& out, BmpInfo* info) {
   if (bitCount == 0 || bitCount == 16) return kBmpUnsupported;
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
     return kBmpBadHeader;
-  if (compression != kBiRgb && compression != kBiBitfields) {
-    // 1, 2 RLE; 4, 5 JPEG/PNG; 6 alpha bit fields: legal but not decoded.
+  const bool rle = compression == kBiRle8 || compression == kBiRle4;
+  if (compression != kBiRgb && compression != kBiBitfields && !rle) {
+    // 4, 5 JPEG/PNG; 6 alpha bit fields: legal but not decoded.
     return compression <= 6 ? kBmpUnsupported : kBmpBadHeader;
   }
+  if (rle && bitCount != (compression == kBiRle8 ? 8 : 4)) return kBmpBadHeader;
   if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return kBmpBadDimensions;
   const bool topDown = rawHeight < 0;
+  // Run-length streams are bottom-up by definition; a top-down one is a lie.
+  if (rle && topDown) return kBmpBadHeader;
   const int64_t height = topDown ? -int64_t(rawHeight) : int64_t(rawHeight);
   if (uint64_t(width) > kMaxSide || uint64_t(height) > kMaxSide ||
       uint64_t(width) * uint64_t(height) > kMaxPixels)
@@ -131,7 +199,8 @@ int readBmp(const uint8_t* data, size_t size, Pixmap& out, BmpInfo* info) {
   const uint64_t lastRowBytes = (uint64_t(width) * bitCount + 7) / 8;
   // The last row's padding may be missing: no pixel lives there, and some
   // writers drop it. Any missing pixel byte refuses the file.
-  const uint64_t needed = uint64_t(pixelOffset) + stride * uint64_t(height - 1) + lastRowBytes;
+  const uint64_t needed =
+      rle ? uint64_t(pixelOffset) + 2 : uint64_t(pixelOffset) + stride * uint64_t(height - 1) + lastRowBytes;
   if (needed > size) return kBmpTruncated;
 
   Pixmap pic;
@@ -145,7 +214,11 @@ int readBmp(const uint8_t* data, size_t size, Pixmap& out, BmpInfo* info) {
     return kBmpNoMemory;
   }
   const uint8_t* rows = data + pixelOffset;
-  if (bitCount <= 8) {
+  if (rle) {
+    std::fill(pic.pixels.begin(), pic.pixels.end(), table[0]);
+    const int r = decodeRle(rows, size - pixelOffset, bitCount, table, entries, pic);
+    if (r != kBmpOk) return r;
+  } else if (bitCount <= 8) {
     if (!decodeIndexed(rows, stride, bitCount, table, entries, topDown, pic)) return kBmpBadIndex;
   } else {
     decodeDirect(rows, stride, bitCount / 8, topDown, pic);
@@ -176,6 +249,7 @@ const char* bmpResultName(int result) {
     case kBmpTruncated: return "truncated pixel data";
     case kBmpBadIndex: return "colour index out of range";
     case kBmpNoMemory: return "out of memory";
+    case kBmpBadRle: return "runs outside the picture";
   }
   return "unknown";
 }

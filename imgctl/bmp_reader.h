@@ -5,11 +5,12 @@
 // bytes); 24- and 32-bit pixels (BI_RGB, or BI_BITFIELDS with the plain
 // 8-8-8 masks); 1-, 4- and 8-bit pixels through a colour table; rows stored
 // bottom-up (positive height) or top-down (negative height), each padded to
-// a multiple of 4 bytes.
+// a multiple of 4 bytes; 8- and 4-bit pixels run-length encoded (RLE8,
+// RLE4), as Windows writes them.
 //
-// Refused: OS/2 headers, 16-bit pixels, RLE and embedded JPEG/PNG data
-// (kBmpUnsupported), and every header that lies about the file (the other
-// codes). Every size is computed in 64 bits and checked against the bytes
+// Refused: OS/2 headers, 16-bit pixels and embedded JPEG/PNG data
+// (kBmpUnsupported), and every header or run-length stream that lies about
+// the file (the other codes). Every size is computed in 64 bits and checked against the bytes
 // actually present before anything is allocated, so no header can make the
 // reader read past the data or allocate more than kMaxPixels pixels.
 #pragma once
@@ -31,9 +32,10 @@ enum BmpResult {
   kBmpTooLarge = -6,        // a side above kMaxSide or more than kMaxPixels pixels
   kBmpBadPalette = -7,      // colour table larger than the bit depth allows or past the end
   kBmpBadOffset = -8,       // pixel offset inside the headers or colour table
-  kBmpTruncated = -9,       // the pixel rows end past the end of the data
+  kBmpTruncated = -9,       // the pixel rows (or a run-length escape) end past the end of the data
   kBmpBadIndex = -10,       // a pixel names a colour table entry that does not exist
   kBmpNoMemory = -11,       // the pixel buffer could not be allocated
+  kBmpBadRle = -12,         // a run, delta or row end past its row or past the last row
 };
 
 // What the header said, for the library's information query.

@@ -64,13 +64,22 @@ bool encodeGif(const uint8_t* indices, int width, int height, const Palette& pal
   const size_t count = size_t(width) * size_t(height);
   for (size_t i = 0; i < count; ++i)
     if (indices[i] >= palette.count) return false;
-
-  const int bits = tableBitsFor(palette.count);
-  const int minCodeSize = bits < 2 ? 2 : bits;
   std::vector<uint8_t> codes;
   codes.reserve(count / 2 + 64);
-  if (!lzwEncode(indices, count, minCodeSize, codes)) return false;
+  if (!lzwEncode(indices, count, lzwCodeSizeFor(palette), codes)) return false;
+  return writeGifBlocks(width, height, palette, codes, out);
+}
 
+int lzwCodeSizeFor(const Palette& palette) {
+  const int bits = tableBitsFor(palette.count);
+  return bits < 2 ? 2 : bits;
+}
+
+bool writeGifBlocks(int width, int height, const Palette& palette, const std::vector<uint8_t>& codes,
+                    std::vector<uint8_t>& out) {
+  if (width < 1 || width > 65535 || height < 1 || height > 65535) return false;
+  if (palette.count < 1 || palette.count > 256) return false;
+  const int bits = tableBitsFor(palette.count);
   out.reserve(out.size() + 13 + 3 * (size_t(1) << bits) + 10 + 1 + codes.size() + codes.size() / 255 + 3);
   static const char kSignature[] = "GIF89a";
   out.insert(out.end(), kSignature, kSignature + 6);
@@ -86,7 +95,7 @@ bool encodeGif(const uint8_t* indices, int width, int height, const Palette& pal
   put16(out, unsigned(width));
   put16(out, unsigned(height));
   out.push_back(0);  // no local table, not interlaced
-  out.push_back(uint8_t(minCodeSize));
+  out.push_back(uint8_t(lzwCodeSizeFor(palette)));
   putSubBlocks(out, codes);
   out.push_back(0x3B);
   return true;

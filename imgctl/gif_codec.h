@@ -25,6 +25,16 @@ namespace imgctl {
 bool encodeGif(const uint8_t* indices, int width, int height, const Palette& palette,
                std::vector<uint8_t>& out);
 
+// The LZW minimum code size the encoder uses with palette: max(2, table bits).
+int lzwCodeSizeFor(const Palette& palette);
+
+// Appends the GIF file around codes, a finished LZW code stream (clear
+// first, end last) of width x height indices below palette.count with code
+// size lzwCodeSizeFor(palette). Returns false (out unchanged) for the sizes
+// and palettes encodeGif refuses.
+bool writeGifBlocks(int width, int height, const Palette& palette, const std::vector<uint8_t>& codes,
+                    std::vector<uint8_t>& out);
+
 struct DecodedGif {
   int width = 0, height = 0;    // of the first image
   Palette palette;              // the table that image uses (local if it has one)

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <thread>
 
 #include "imgctl/quantize.h"
 
@@ -80,14 +81,22 @@ bool exactPalette(const Pixmap& picture, Palette& palette) {
   return count > 0;
 }
 
-void gatherColourStats(const Pixmap& picture, ColourStats& stats) {
-  // calloc hands out fresh zero pages, so only the pages the picture's
-  // colours touch cost anything; the touched cells are listed as they are
-  // met, so the 262144 cells are never scanned whole.
-  std::unique_ptr<FineCell[], FreeDeleter> fine(static_cast<FineCell*>(std::calloc(size_t(1) << 18, sizeof(FineCell))));
+namespace {
+
+using FineTable = std::unique_ptr<FineCell[], FreeDeleter>;
+
+// calloc hands out fresh zero pages, so only the pages the picture's
+// colours touch cost anything; the touched cells are listed as they are
+// met, so the 262144 cells are never scanned whole.
+FineTable newFineTable() {
+  FineTable fine(static_cast<FineCell*>(std::calloc(size_t(1) << 18, sizeof(FineCell))));
   if (!fine) throw std::bad_alloc();
-  std::vector<uint32_t> touched;
-  for (const uint32_t c : picture.pixels) {
+  return fine;
+}
+
+void fillFine(const uint32_t* pixels, size_t count, FineCell* fine, std::vector<uint32_t>& touched) {
+  for (size_t p = 0; p < count; ++p) {
+    const uint32_t c = pixels[p];
     const uint32_t r = redOf(c), g = greenOf(c), b = blueOf(c);
     const uint32_t index = ((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2);
     FineCell& cell = fine[index];
@@ -98,6 +107,41 @@ void gatherColourStats(const Pixmap& picture, ColourStats& stats) {
     cell.lowB += lb;
     cell.lowSquares += lr * lr + lg * lg + lb * lb;
   }
+}
+
+}  // namespace
+
+void gatherColourStats(const Pixmap& picture, ColourStats& stats, bool twoThreads) {
+  gatherColourStats(picture.pixels.data(), picture.pixels.size(), nullptr, 0, stats, twoThreads);
+}
+
+void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
+                       ColourStats& stats, bool twoThreads) {
+  FineTable fine = newFineTable();
+  std::vector<uint32_t> touched;
+  if (twoThreads && count >= 2) {
+    // The second half into a table of its own on another thread, then added
+    // in: integer sums, so the result is the same as from one pass.
+    const size_t half = count / 2;
+    FineTable other = newFineTable();
+    std::vector<uint32_t> otherTouched;
+    std::thread helper([&] { fillFine(pixels + half, count - half, other.get(), otherTouched); });
+    fillFine(pixels, half, fine.get(), touched);
+    helper.join();
+    for (const uint32_t i : otherTouched) {
+      FineCell& to = fine[i];
+      const FineCell& from = other[i];
+      if (to.count == 0) touched.push_back(i);
+      to.count += from.count;
+      to.lowR += from.lowR;
+      to.lowG += from.lowG;
+      to.lowB += from.lowB;
+      to.lowSquares += from.lowSquares;
+    }
+  } else {
+    fillFine(pixels, count, fine.get(), touched);
+  }
+  if (extraCount > 0) fillFine(extra, extraCount, fine.get(), touched);
   std::sort(touched.begin(), touched.end());  // cell order, whatever the pixel order
 
   const size_t cube = 33 * 33 * 33;
@@ -107,10 +151,15 @@ void gatherColourStats(const Pixmap& picture, ColourStats& stats) {
   stats.sumB.assign(cube, 0);
   stats.sumSquares.assign(cube, 0.0);
   stats.colours.clear();
-  stats.pixelCount = picture.pixels.size();
+  stats.pixelCount = count + extraCount;
+  stats.cellSpread = 0;
+  stats.colours.reserve(touched.size());
   for (const uint32_t i : touched) {
     const FineCell& cell = fine[i];
     const int64_t n = cell.count;
+    stats.cellSpread += double(cell.lowSquares) -
+                        (double(cell.lowR) * cell.lowR + double(cell.lowG) * cell.lowG + double(cell.lowB) * cell.lowB) /
+                            double(n);
     const int64_t baseR = (i >> 12) << 2, baseG = ((i >> 6) & 63) << 2, baseB = (i & 63) << 2;
     const int64_t sr = n * baseR + cell.lowR, sg = n * baseG + cell.lowG, sb = n * baseB + cell.lowB;
     // sum of (base + low)^2 = n base^2 + 2 base sum(low) + sum(low^2), per channel

@@ -2,18 +2,21 @@
 // and benchmarks.
 //
 //   imgconv [options] IN.bmp OUT.gif
-//   imgconv [options] --sequence OUTDIR IN1.bmp IN2.bmp ...
+//   imgconv [options] --turn SOURCE.bmp RRGGBB OUTDIR FRAME1.bmp FRAME2.bmp ...
 //
-// The sequence form converts its inputs in order with one palette memory,
-// as the DLL does for the frames of a rotation, and writes OUTDIR/N.gif.
+// The turn form makes the palette for turning SOURCE on the fill colour
+// RRGGBB (hex) and converts each frame with it, falling back to a frame's
+// own palette as the DLL's frame entry does, into OUTDIR/N.gif; it prints
+// how many frames used which palette and the time.
 // Options:
-//   --repeat N      convert N times in the process and print the mean time
+//   --repeat N      convert N times in the process and print the median time
 //                   per conversion (BMP decoding included, file I/O not)
-//   --report        print palette size, exactness, reuse and PSNR
-//   --no-diffusion  plain nearest-colour mapping
-//   --passes N      k-means passes (default 3)
+//   --report        print palette size, exactness and PSNR
+//   --one-thread    no helper thread (the bytes are the same)
+//   --passes N      k-means passes (default 2)
 // Exit status: 0 done, 1 usage, 2 input unreadable or refused, 3 output
 // not written.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -26,6 +29,7 @@
 #include "core/replace.h"
 #include "imgctl/bmp_reader.h"
 #include "imgctl/convert.h"
+#include "imgctl/turn_palette.h"
 
 namespace {
 
@@ -36,67 +40,97 @@ bool readFile(const char* path, std::vector<uint8_t>& bytes) {
   return !in.bad();
 }
 
-double psnr(double squaredError, uint64_t pixels) {
-  const double mse = squaredError / (3.0 * double(pixels));
-  return mse <= 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
 struct Options {
   int repeat = 0;
   bool report = false;
   imgctl::ConvertOptions convert;
 };
 
-// Converts one file; returns the exit status.
-int convertOne(const char* in, const std::string& out, imgctl::PaletteMemory* memory,
-               const Options& opt, int frame) {
-  std::vector<uint8_t> bytes;
-  if (!readFile(in, bytes)) {
+bool readPicture(const char* in, imgctl::Pixmap& picture, std::vector<uint8_t>* bytes = nullptr) {
+  std::vector<uint8_t> own;
+  std::vector<uint8_t>& b = bytes ? *bytes : own;
+  if (!readFile(in, b)) {
     std::fprintf(stderr, "imgconv: cannot read %s\n", in);
-    return 2;
+    return false;
   }
-  imgctl::Pixmap picture;
-  const int r = imgctl::readBmp(bytes.data(), bytes.size(), picture);
+  const int r = imgctl::readBmp(b.data(), b.size(), picture);
   if (r != imgctl::kBmpOk) {
     std::fprintf(stderr, "imgconv: %s: %s\n", in, imgctl::bmpResultName(r));
-    return 2;
+    return false;
   }
+  return true;
+}
+
+// Converts one file; returns the exit status.
+int convertOne(const char* in, const std::string& out, const Options& opt) {
+  std::vector<uint8_t> bytes;
+  imgctl::Pixmap picture;
+  if (!readPicture(in, picture, &bytes)) return 2;
   std::vector<uint8_t> gif;
   imgctl::ConvertReport report;
-  if (imgctl::pictureToGif(picture, memory, opt.convert, gif, report) != imgctl::kConvertOk) {
+  if (imgctl::pictureToGif(picture, opt.convert, gif, report) != imgctl::kConvertOk) {
     std::fprintf(stderr, "imgconv: %s: conversion failed\n", in);
     return 3;
   }
   if (opt.repeat > 0) {
-    const auto start = std::chrono::steady_clock::now();
+    std::vector<double> times;
     for (int i = 0; i < opt.repeat; ++i) {
+      const auto start = std::chrono::steady_clock::now();
       imgctl::Pixmap again;
       imgctl::readBmp(bytes.data(), bytes.size(), again);
       std::vector<uint8_t> g;
       imgctl::ConvertReport rep;
-      imgctl::pictureToGif(again, nullptr, opt.convert, g, rep);
+      imgctl::pictureToGif(again, opt.convert, g, rep);
+      times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("time_ms %.2f\n", ms / opt.repeat);
+    std::sort(times.begin(), times.end());
+    std::printf("time_ms %.2f\n", times[times.size() / 2]);
   }
-  if (memory) imgctl::rememberPalette(*memory, report.palette);
   if (!writeFileReplacing(out, gif.data(), gif.size())) {
     std::fprintf(stderr, "imgconv: cannot write %s\n", out.c_str());
     return 3;
   }
   if (opt.report) {
-    std::printf("frame %d colours %u exact %d reused %d psnr %.3f bytes %zu\n", frame,
-                report.palette.count, report.exact ? 1 : 0, report.reusedSlot,
-                psnr(report.squaredError, picture.pixels.size()), gif.size());
+    std::printf("colours %u exact %d psnr %.3f bytes %zu\n", report.palette.count, report.exact ? 1 : 0,
+                imgctl::psnrOf(report.squaredError, picture.pixels.size()), gif.size());
   }
+  return 0;
+}
+
+// The turn form; returns the exit status.
+int convertTurn(int argc, char** argv, int i, const Options& opt) {
+  if (argc - i < 4) return 1;
+  imgctl::Pixmap source;
+  if (!readPicture(argv[i], source)) return 2;
+  const uint32_t fill = uint32_t(std::strtoul(argv[i + 1], nullptr, 16)) & 0xFFFFFF;
+  const std::string folder = argv[i + 2];
+  const auto start = std::chrono::steady_clock::now();
+  imgctl::Palette palette;
+  if (imgctl::turnPalette(source, fill, palette) != imgctl::kConvertOk) return 3;
+  int shared = 0, own = 0;
+  for (int k = i + 3; k < argc; ++k) {
+    imgctl::Pixmap frame;
+    if (!readPicture(argv[k], frame)) return 2;
+    std::vector<uint8_t> gif;
+    imgctl::ConvertReport report;
+    if (imgctl::frameToGif(frame, palette, true, opt.convert, gif, report) != imgctl::kConvertOk) return 3;
+    ++(report.ownPalette ? own : shared);
+    if (!writeFileReplacing(folder + "/" + std::to_string(k - i - 3) + ".gif", gif.data(), gif.size()))
+      return 3;
+    if (opt.report)
+      std::printf("frame %d own %d psnr %.3f bytes %zu\n", k - i - 3, report.ownPalette ? 1 : 0,
+                  imgctl::psnrOf(report.squaredError, frame.pixels.size()), gif.size());
+  }
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  std::printf("palette %u entries, %d frames shared it, %d fell back to their own, %.0f ms\n", palette.count,
+              shared, own, ms);
   return 0;
 }
 
 int usage() {
   std::fprintf(stderr,
-               "usage: imgconv [--repeat N] [--report] [--no-diffusion] [--passes N] IN.bmp OUT.gif\n"
-               "       imgconv [options] --sequence OUTDIR IN1.bmp IN2.bmp ...\n");
+               "usage: imgconv [--repeat N] [--report] [--one-thread] [--passes N] IN.bmp OUT.gif\n"
+               "       imgconv [options] --turn SOURCE.bmp RRGGBB OUTDIR FRAME1.bmp ...\n");
   return 1;
 }
 
@@ -104,7 +138,7 @@ int usage() {
 
 int main(int argc, char** argv) {
   Options opt;
-  const char* sequenceDir = nullptr;
+  bool turn = false;
   int i = 1;
   for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
     const std::string a = argv[i];
@@ -112,30 +146,22 @@ int main(int argc, char** argv) {
       opt.repeat = std::atoi(argv[++i]);
     } else if (a == "--report") {
       opt.report = true;
-    } else if (a == "--no-diffusion") {
-      opt.convert.diffusion = 0;
+    } else if (a == "--one-thread") {
+      opt.convert.twoThreads = false;
     } else if (a == "--passes" && i + 1 < argc) {
       opt.convert.refinePasses = std::atoi(argv[++i]);
-    } else if (a == "--sequence" && i + 1 < argc) {
-      sequenceDir = argv[++i];
+    } else if (a == "--turn") {
+      turn = true;
+      ++i;
+      break;
     } else {
       return usage();
     }
   }
-  if (sequenceDir) {
-    if (i >= argc) return usage();
-    imgctl::PaletteMemory memory;
-    const auto start = std::chrono::steady_clock::now();
-    for (int k = i; k < argc; ++k) {
-      const int r = convertOne(argv[k], std::string(sequenceDir) + "/" + std::to_string(k - i) + ".gif",
-                               &memory, opt, k - i);
-      if (r != 0) return r;
-    }
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("total_ms %.1f\n", ms);
-    return 0;
+  if (turn) {
+    const int r = convertTurn(argc, argv, i, opt);
+    return r == 1 ? usage() : r;
   }
   if (argc - i != 2) return usage();
-  return convertOne(argv[i], argv[i + 1], nullptr, opt, 0);
+  return convertOne(argv[i], argv[i + 1], opt);
 }

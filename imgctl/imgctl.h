@@ -10,6 +10,8 @@
 //     24     write an image as JPEG
 //     26     write an image as PNG
 //     56     write an image as GIF
+//     57     write a frame's pixels as GIF with a given palette
+//     58     make the one palette of a turned picture's frames
 //
 // Paths are NUL-terminated multibyte strings in the system code page. An
 // image handle is an opaque non-zero 32-bit value; the library checks every
@@ -17,6 +19,8 @@
 // 0). Calls from several threads are safe; each writer first writes a
 // temporary file beside the target and then replaces the target with it,
 // so a failed write leaves no partial file and an existing target intact.
+// The library keeps nothing from one call to the next: a conversion's
+// output depends on its input alone.
 #pragma once
 
 #include <stdint.h>
@@ -57,6 +61,53 @@ IMGCTL_API int __stdcall imgctlQueryInfo(ImgctlHandle image, void* bufferA, uint
 // Non-zero on success.
 IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle image, uint32_t flags);
 
+// Pixels passed in memory (ordinals 57 and 58): rows from the top, stride
+// bytes apart (a multiple of 4, at least 4 * width), one 32-bit word per
+// pixel, 0x00RRGGBB (bytes B, G, R, unused in memory: GDI+'s 32 bpp RGB
+// layout); the top byte is ignored. 1..65535 pixels a side, at most 2^26
+// pixels. Palettes: count entries of 3 bytes, R, G, B, as a GIF colour
+// table stores them.
+
+// Flags of ordinal 57.
+#define IMGCTL_OWN_PALETTE_FALLBACK 1u  // fall back to the frame's own palette (see below)
+#define IMGCTL_ONE_THREAD 2u            // no helper thread (the caller already keeps every core busy)
+// Results of ordinal 57.
+#define IMGCTL_USED_SHARED_PALETTE 1
+#define IMGCTL_USED_OWN_PALETTE 2
+
+// Ordinal 57. Writes the frame's pixels as a single-image GIF file whose
+// global colour table is paletteRgb (1..256 entries) byte for byte, padded
+// with black entries to the next power of two (at least 2), with no local
+// table; every pixel gets its nearest entry (a pixel whose colour is in the
+// palette keeps it exactly; the first of repeated entries is used). Every
+// frame written with the same palette carries the identical table, so the
+// animated-GIF writer splices them under one global table.
+// With IMGCTL_OWN_PALETTE_FALLBACK, a frame that the palette costs more
+// than 1 dB of PSNR against converting it alone (as ordinal 56 would; PSNR
+// above 48 dB counts as 48) is written with a palette of its own instead.
+// Returns IMGCTL_USED_SHARED_PALETTE or IMGCTL_USED_OWN_PALETTE, 0 on
+// failure (bad arguments or flags, no memory, the file not written; an
+// existing target is then left as it was). Safe on several threads at
+// once; the bytes depend on the arguments alone, not on the flags' thread
+// choice, the number of threads or the order of calls.
+IMGCTL_API int __stdcall imgctlWriteGifWithPalette(const char* path, const uint32_t* pixels, int32_t width,
+                                                   int32_t height, int32_t stride, const uint8_t* paletteRgb,
+                                                   uint32_t paletteCount, uint32_t flags);
+
+// Ordinal 58. Makes the one palette for every frame of the source picture
+// turned on the fill colour fillColorref (a COLORREF, 0x00BBGGRR): the fill
+// at index 0 (IMGCTL_FILL_INDEX) always; for a source of at most 255 other
+// colours, each of them exactly, then blends of the fill with the colours
+// on the source's border and of colours that meet inside it (what
+// anti-aliased edges of a turned picture show); for any other source, 255
+// entries quantized from its pixels and those blends. Writes count entries
+// (1..256) to paletteRgb, which must hold 768 bytes, and count to
+// *paletteCount. Returns 1, or 0 (nothing written) for bad arguments or no
+// memory. Deterministic; safe on several threads at once.
+#define IMGCTL_FILL_INDEX 0
+IMGCTL_API int __stdcall imgctlMakeTurnPalette(const uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
+                                               uint32_t fillColorref, uint8_t* paletteRgb, uint32_t* paletteCount);
+
 // Ordinal 24. Writes the image as a JPEG file of the given quality (0 to
 // 100); flags must be 0. Non-zero on success.
 IMGCTL_API int __stdcall imgctlWriteJpeg(const char* path, ImgctlHandle image, int quality,
@@ -68,3 +119,26 @@ IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle image, ui
 
 // Ordinal 5. Releases the image; an unknown handle is ignored.
 IMGCTL_API void __stdcall imgctlRelease(ImgctlHandle image);
+
+// The two frame entries for C++ callers.
+struct ImgctlPalette {
+  uint32_t count = 0;    // entries, 1..256 once made
+  uint8_t rgb[768] = {}; // R, G, B per entry
+};
+
+// Ordinal 58: the palette for turning the picture on fill (COLORREF).
+// False when the library refused.
+inline bool imgctlTurnPalette(const uint32_t* pixels, int width, int height, int strideBytes, uint32_t fillColorref,
+                              ImgctlPalette& palette) {
+  palette = ImgctlPalette();
+  return imgctlMakeTurnPalette(pixels, width, height, strideBytes, fillColorref, palette.rgb, &palette.count) != 0;
+}
+
+// Ordinal 57: IMGCTL_USED_SHARED_PALETTE, IMGCTL_USED_OWN_PALETTE (only with
+// allowOwnPalette) or 0.
+inline int imgctlWriteFrameGif(const char* path, const uint32_t* pixels, int width, int height, int strideBytes,
+                               const ImgctlPalette& palette, bool allowOwnPalette, bool oneThread = false) {
+  return imgctlWriteGifWithPalette(path, pixels, width, height, strideBytes, palette.rgb, palette.count,
+                                   (allowOwnPalette ? IMGCTL_OWN_PALETTE_FALLBACK : 0u) |
+                                       (oneThread ? IMGCTL_ONE_THREAD : 0u));
+}

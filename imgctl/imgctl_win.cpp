@@ -1,6 +1,6 @@
 // imgctl.dll: the Win32 side of the conversion library. The pure core does
 // the decoding, colour reduction and GIF encoding; this file owns the
-// handle table, the shared palette memory, the files and GDI+.
+// handle table, the files and GDI+.
 //
 // Handles: a table of kSlots slots, each holding an image and a generation
 // count that grows with every open into the slot. A handle packs the
@@ -10,9 +10,9 @@
 // it works, so a release from another thread frees the image only after the
 // call is done.
 //
-// Palette memory: one per process, guarded by its own lock. A GIF write
-// takes a copy, converts without the lock, and then records the palette it
-// used (see imgctl/convert.h for why frames of a rotation share a table).
+// No state outlives a call but the handle table: a conversion's output
+// depends on its input alone, whatever was converted before or meanwhile on
+// other threads.
 #define IMGCTL_BUILDING_DLL
 #include "imgctl/imgctl.h"
 
@@ -28,6 +28,7 @@
 #include "core/replace.h"
 #include "imgctl/bmp_reader.h"
 #include "imgctl/convert.h"
+#include "imgctl/turn_palette.h"
 
 namespace {
 
@@ -48,10 +49,8 @@ struct Slot {
 };
 
 CRITICAL_SECTION tableLock;
-CRITICAL_SECTION memoryLock;
 CRITICAL_SECTION gdiplusLock;
 Slot slots[kSlots];
-imgctl::PaletteMemory paletteMemory;
 
 class Lock {
  public:
@@ -154,6 +153,25 @@ bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mim
   return false;
 }
 
+// Copies a caller's frame (rows from the top, stride bytes apart, one
+// 0x00RRGGBB word per pixel; the top byte is ignored) into a Pixmap. False
+// for sizes a GIF or this library cannot take.
+bool pixmapOf(const uint32_t* pixels, int32_t width, int32_t height, int32_t stride, imgctl::Pixmap& out) {
+  if (!pixels || width <= 0 || height <= 0 || uint32_t(width) > imgctl::kMaxSide ||
+      uint32_t(height) > imgctl::kMaxSide || uint64_t(width) * uint64_t(height) > imgctl::kMaxPixels)
+    return false;
+  if (stride < 0 || stride % 4 != 0 || uint32_t(stride) / 4 < uint32_t(width)) return false;
+  out.width = width;
+  out.height = height;
+  out.pixels.resize(size_t(width) * size_t(height));
+  for (int32_t y = 0; y < height; ++y) {
+    const uint32_t* row = pixels + size_t(y) * (size_t(stride) / 4);
+    uint32_t* to = &out.pixels[size_t(y) * size_t(width)];
+    for (int32_t x = 0; x < width; ++x) to[x] = row[x] & 0xFFFFFF;
+  }
+  return true;
+}
+
 }  // namespace
 
 IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path) {
@@ -211,20 +229,11 @@ IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle handle, u
   try {
     const std::shared_ptr<Image> image = lookUp(handle);
     if (!image) return 0;
-    imgctl::PaletteMemory remembered;
-    {
-      Lock lock(memoryLock);
-      remembered = paletteMemory;
-    }
     std::vector<uint8_t> gif;
     imgctl::ConvertReport report;
-    if (imgctl::pictureToGif(image->picture, &remembered, imgctl::ConvertOptions(), gif, report) !=
-        imgctl::kConvertOk)
+    if (imgctl::pictureToGif(image->picture, imgctl::ConvertOptions(), gif, report) != imgctl::kConvertOk)
       return 0;
-    if (!writeBytesReplacing(path, gif)) return 0;
-    Lock lock(memoryLock);
-    imgctl::rememberPalette(paletteMemory, report.palette);
-    return 1;
+    return writeBytesReplacing(path, gif) ? 1 : 0;
   } catch (...) {
     return 0;
   }
@@ -250,6 +259,55 @@ IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle handle, u
   }
 }
 
+IMGCTL_API int __stdcall imgctlWriteGifWithPalette(const char* path, const uint32_t* pixels, int32_t width,
+                                                   int32_t height, int32_t stride, const uint8_t* paletteRgb,
+                                                   uint32_t paletteCount, uint32_t flags) {
+  if (!path || !paletteRgb || paletteCount < 1 || paletteCount > 256) return 0;
+  if (flags & ~uint32_t(IMGCTL_OWN_PALETTE_FALLBACK | IMGCTL_ONE_THREAD)) return 0;
+  try {
+    imgctl::Pixmap picture;
+    if (!pixmapOf(pixels, width, height, stride, picture)) return 0;
+    imgctl::Palette palette;
+    palette.count = paletteCount;
+    for (uint32_t i = 0; i < paletteCount; ++i)
+      palette.colours[i] = imgctl::packRgb(paletteRgb[3 * i], paletteRgb[3 * i + 1], paletteRgb[3 * i + 2]);
+    imgctl::ConvertOptions options;
+    options.twoThreads = (flags & IMGCTL_ONE_THREAD) == 0;
+    std::vector<uint8_t> gif;
+    imgctl::ConvertReport report;
+    if (imgctl::frameToGif(picture, palette, (flags & IMGCTL_OWN_PALETTE_FALLBACK) != 0, options, gif, report) !=
+        imgctl::kConvertOk)
+      return 0;
+    if (!writeBytesReplacing(path, gif)) return 0;
+    return report.ownPalette ? IMGCTL_USED_OWN_PALETTE : IMGCTL_USED_SHARED_PALETTE;
+  } catch (...) {
+    return 0;
+  }
+}
+
+IMGCTL_API int __stdcall imgctlMakeTurnPalette(const uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
+                                               uint32_t fillColorref, uint8_t* paletteRgb, uint32_t* paletteCount) {
+  if (!paletteRgb || !paletteCount) return 0;
+  try {
+    imgctl::Pixmap picture;
+    if (!pixmapOf(pixels, width, height, stride, picture)) return 0;
+    // COLORREF is 0x00BBGGRR.
+    const uint32_t fill =
+        imgctl::packRgb(fillColorref & 0xFF, (fillColorref >> 8) & 0xFF, (fillColorref >> 16) & 0xFF);
+    imgctl::Palette palette;
+    if (imgctl::turnPalette(picture, fill, palette) != imgctl::kConvertOk) return 0;
+    for (uint32_t i = 0; i < palette.count; ++i) {
+      paletteRgb[3 * i] = uint8_t(imgctl::redOf(palette.colours[i]));
+      paletteRgb[3 * i + 1] = uint8_t(imgctl::greenOf(palette.colours[i]));
+      paletteRgb[3 * i + 2] = uint8_t(imgctl::blueOf(palette.colours[i]));
+    }
+    *paletteCount = palette.count;
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
 IMGCTL_API void __stdcall imgctlRelease(ImgctlHandle handle) {
   const uint32_t slot = (handle & 0xFF) - 1;
   if (handle == 0 || slot >= kSlots) return;
@@ -261,14 +319,12 @@ IMGCTL_API void __stdcall imgctlRelease(ImgctlHandle handle) {
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     InitializeCriticalSection(&tableLock);
-    InitializeCriticalSection(&memoryLock);
     InitializeCriticalSection(&gdiplusLock);
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     // Unloaded by FreeLibrary: give back what callers never released. At
     // process exit (reserved set) the system reclaims everything anyway.
     for (Slot& s : slots) s.image.reset();
     DeleteCriticalSection(&gdiplusLock);
-    DeleteCriticalSection(&memoryLock);
     DeleteCriticalSection(&tableLock);
   }
   return TRUE;

@@ -1,103 +1,116 @@
-// The encoder finds "string so far + next index" through a child table
-// indexed by (code, index): one load per pixel and no hashing. Only the
-// cells actually filled are cleared at a table reset, so a reset costs at
-// most 4096 stores, not the whole table.
+// The encoder finds "string so far + next index" in a small open-addressing
+// hash table keyed by (code, index): 8192 words (32 KB) stay in the cache,
+// where a table indexed by code and index (2 MB for 8-bit indices) missed
+// it on most pixels. A reset clears the 32 KB.
+//
+// The table fills up to code 4095; the clear code goes out when the next
+// string would need code 4096, as most encoders do.
 //
 // Code width rule shared by both directions: a code is written (read) with
 // the smallest width that holds every code the decoder may already know,
 // capped at 12 bits. The decoder knows one string less than the encoder
-// while a code is in flight, except for the end code, which the decoder
-// reads after adding the string of the last data code.
+// while a code is in flight, except for the end code (or a segment's closing
+// clear code), which the decoder reads after adding the string of the last
+// data code.
 #include "imgctl/lzw.h"
 
-#include <cstdlib>
-#include <memory>
-#include <new>
+#include <cstring>
 
 namespace imgctl {
 namespace {
 
 constexpr unsigned kMaxCodes = 4096;
 constexpr unsigned kMaxWidth = 12;
+constexpr unsigned kHashSize = 8192;  // a power of two, at most half full
+constexpr uint32_t kFree = 0xFFFFFFFFu;
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-
-class BitWriter {
- public:
-  explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
-  void put(unsigned code, unsigned width) {
-    acc_ |= uint64_t(code) << fill_;
-    fill_ += width;
-    while (fill_ >= 8) {
-      out_.push_back(uint8_t(acc_));
-      acc_ >>= 8;
-      fill_ -= 8;
-    }
-  }
-  void flush() {
-    if (fill_ > 0) out_.push_back(uint8_t(acc_));
-    acc_ = 0;
-    fill_ = 0;
-  }
-
- private:
-  std::vector<uint8_t>& out_;
-  uint64_t acc_ = 0;
-  unsigned fill_ = 0;
-};
+// A table word: the key (prefix code << 8 | index, 20 bits) above the
+// string's code (12 bits).
+inline unsigned slotOf(uint32_t key) { return (key * 2654435761u) >> (32 - 13); }
 
 }  // namespace
 
+struct LzwEncoder::State {
+  uint32_t table[kHashSize];
+};
+
+LzwEncoder::LzwEncoder(int minCodeSize, std::vector<uint8_t>& out)
+    : out_(out), state_(new State), minCodeSize_(unsigned(minCodeSize)) {
+  alphabet_ = 1u << minCodeSize_;
+  std::memset(state_->table, 0xFF, sizeof state_->table);
+  width_ = minCodeSize_ + 1;
+  next_ = alphabet_ + 2;
+  put(alphabet_);  // clear code first
+}
+
+LzwEncoder::~LzwEncoder() { delete state_; }
+
+void LzwEncoder::put(unsigned code) {
+  acc_ |= uint64_t(code) << fill_;
+  fill_ += width_;
+  while (fill_ >= 8) {
+    out_.push_back(uint8_t(acc_));
+    acc_ >>= 8;
+    fill_ -= 8;
+  }
+}
+
+void LzwEncoder::add(const uint8_t* indices, size_t count) {
+  uint32_t* table = state_->table;
+  const unsigned clearCode = alphabet_;
+  size_t i = 0;
+  if (!started_ && count > 0) {
+    prefix_ = indices[0];
+    started_ = true;
+    i = 1;
+  }
+  unsigned prefix = prefix_;
+  for (; i < count; ++i) {
+    const unsigned c = indices[i];
+    const uint32_t key = (uint32_t(prefix) << 8) | c;
+    unsigned s = slotOf(key);
+    uint32_t word;
+    while ((word = table[s]) != kFree && (word >> 12) != key) s = (s + 1) & (kHashSize - 1);
+    if (word != kFree) {
+      prefix = word & 0xFFF;
+      continue;
+    }
+    put(prefix);
+    if (next_ < kMaxCodes) {
+      table[s] = (key << 12) | next_;
+      ++next_;
+      if (next_ - 1 == (1u << width_) && width_ < kMaxWidth) ++width_;
+    } else {
+      put(clearCode);
+      std::memset(table, 0xFF, sizeof state_->table);
+      width_ = minCodeSize_ + 1;
+      next_ = alphabet_ + 2;
+    }
+    prefix = c;
+  }
+  prefix_ = prefix;
+}
+
+void LzwEncoder::finish() {
+  if (started_) {
+    put(prefix_);
+    // The decoder adds the last data code's string before it reads the end
+    // code.
+    if (next_ < kMaxCodes && next_ == (1u << width_) && width_ < kMaxWidth) ++width_;
+  }
+  put(alphabet_ + 1);
+  if (fill_ > 0) out_.push_back(uint8_t(acc_));
+  acc_ = 0;
+  fill_ = 0;
+}
+
 bool lzwEncode(const uint8_t* indices, size_t count, int minCodeSize, std::vector<uint8_t>& out) {
   if (minCodeSize < 2 || minCodeSize > 8) return false;
-  const unsigned alphabet = 1u << minCodeSize;
   for (size_t i = 0; i < count; ++i)
-    if (indices[i] >= alphabet) return false;
-
-  const unsigned clearCode = alphabet, endCode = alphabet + 1, firstFree = alphabet + 2;
-  // child[code * alphabet + index] = the code of that longer string, 0 for
-  // none (no string ever gets code 0, a single index). calloc gives fresh
-  // zero pages, so only the rows actually used cost anything.
-  std::unique_ptr<uint16_t[], FreeDeleter> child(
-      static_cast<uint16_t*>(std::calloc(size_t(kMaxCodes) * alphabet, sizeof(uint16_t))));
-  if (!child) throw std::bad_alloc();
-  uint32_t cellOf[kMaxCodes];  // the child cell each assigned code filled, for resets
-  BitWriter bits(out);
-  unsigned width = minCodeSize + 1;
-  unsigned next = firstFree;
-  bits.put(clearCode, width);
-  if (count > 0) {
-    unsigned prefix = indices[0];
-    for (size_t i = 1; i < count; ++i) {
-      const unsigned c = indices[i];
-      const size_t cell = size_t(prefix) * alphabet + c;
-      const unsigned found = child[cell];
-      if (found != 0) {
-        prefix = found;
-        continue;
-      }
-      bits.put(prefix, width);
-      child[cell] = uint16_t(next);
-      cellOf[next] = uint32_t(cell);
-      ++next;
-      if (next == kMaxCodes) {
-        bits.put(clearCode, width);
-        for (unsigned code = firstFree; code < kMaxCodes; ++code) child[cellOf[code]] = 0;
-        width = minCodeSize + 1;
-        next = firstFree;
-      } else if (next - 1 == (1u << width)) {
-        ++width;
-      }
-      prefix = c;
-    }
-    bits.put(prefix, width);
-    // The decoder adds the last data code's string before it reads the end code.
-    if (next == (1u << width) && width < kMaxWidth) ++width;
-  }
-  bits.put(endCode, width);
-  bits.flush();
+    if (indices[i] >= (1u << minCodeSize)) return false;
+  LzwEncoder encoder(minCodeSize, out);
+  encoder.add(indices, count);
+  encoder.finish();
   return true;
 }
 

@@ -17,8 +17,33 @@ namespace imgctl {
 // Compresses count palette indices (each below 2^minCodeSize) into the LZW
 // code stream, clear code first and end code last, appended to out. Returns
 // false (out unchanged) when minCodeSize is not 2..8 or an index is too large.
-// Throws std::bad_alloc when its 2 MB table cannot be had.
 bool lzwEncode(const uint8_t* indices, size_t count, int minCodeSize, std::vector<uint8_t>& out);
+
+// The same in pieces: add() the indices in order, any number at a time,
+// then finish(); the bytes appended to out are lzwEncode's for the whole.
+// The caller checks the code size (2..8) and the indices. Throws
+// std::bad_alloc.
+class LzwEncoder {
+ public:
+  LzwEncoder(int minCodeSize, std::vector<uint8_t>& out);
+  ~LzwEncoder();
+  LzwEncoder(const LzwEncoder&) = delete;
+  LzwEncoder& operator=(const LzwEncoder&) = delete;
+  void add(const uint8_t* indices, size_t count);
+  void finish();
+
+ private:
+  struct State;
+  void put(unsigned code);
+
+  std::vector<uint8_t>& out_;
+  State* state_;           // the 32 KB string table
+  unsigned minCodeSize_, alphabet_, width_, next_;
+  unsigned prefix_ = 0;    // the code of the string so far
+  bool started_ = false;   // a first index has been taken
+  uint64_t acc_ = 0;       // bits not yet written, fill_ of them
+  unsigned fill_ = 0;
+};
 
 enum LzwDecodeResult {
   kLzwOk = 1,

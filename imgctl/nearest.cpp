@@ -42,13 +42,19 @@ void NearestFinder::buildCell(uint32_t cell) {
     nearest[i] = nr * nr + ng * ng + nb * nb;
     bound = std::min(bound, fr * fr + fg * fg + fb * fb);
   }
-  const uint32_t start = uint32_t(candidates_.size());
+  uint32_t keys[256];
+  uint32_t n = 0;
   for (uint32_t i = 0; i < count_; ++i)
-    if (nearest[i] <= bound) candidates_.push_back((uint32_t(nearest[i]) << 8) | i);
+    if (nearest[i] <= bound) keys[n++] = (uint32_t(nearest[i]) << 8) | i;
   // In order of distance to the cell, so a query can stop at the first
   // candidate that cannot come closer than the best so far.
-  std::sort(candidates_.begin() + start, candidates_.end());
-  cells_[cell] = Cell{start, uint32_t(candidates_.size()) - start};
+  std::sort(keys, keys + n);
+  const uint32_t start = uint32_t(candidates_.size());
+  for (uint32_t k = 0; k < n; ++k) {
+    const Entry& e = entries_[keys[k] & 0xFF];
+    candidates_.push_back(Candidate{keys[k], e.r, e.g, e.b});
+  }
+  cells_[cell] = Cell{start, n};
 }
 
 uint32_t NearestFinder::find(int r, int g, int b, uint32_t* distance) {
@@ -56,16 +62,14 @@ uint32_t NearestFinder::find(int r, int g, int b, uint32_t* distance) {
                         uint32_t(b >> kCellBits);
   if (cells_[cell].start == kNotBuilt) buildCell(cell);
   const Cell c = cells_[cell];
-  const uint32_t* list = candidates_.data() + c.start;
-  uint32_t best = list[0] & 0xFF;
-  const Entry& first = entries_[best];
-  int bestDistance = square(r - first.r) + square(g - first.g) + square(b - first.b);
+  const Candidate* list = candidates_.data() + c.start;
+  uint32_t best = list[0].key & 0xFF;
+  int bestDistance = square(r - list[0].r) + square(g - list[0].g) + square(b - list[0].b);
   for (uint32_t k = 1; k < c.size; ++k) {
     // No entry from here on is nearer than its distance to the cell.
-    if (int(list[k] >> 8) > bestDistance) break;
-    const uint32_t i = list[k] & 0xFF;
-    const Entry& e = entries_[i];
-    const int d = square(r - e.r) + square(g - e.g) + square(b - e.b);
+    if (int(list[k].key >> 8) > bestDistance) break;
+    const uint32_t i = list[k].key & 0xFF;
+    const int d = square(r - list[k].r) + square(g - list[k].g) + square(b - list[k].b);
     if (d < bestDistance || (d == bestDistance && i < best)) {
       bestDistance = d;
       best = i;

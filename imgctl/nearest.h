@@ -45,9 +45,13 @@ class NearestFinder {
   Entry entries_[256];                         // for queries: one load per entry
   int red_[256], green_[256], blue_[256];      // for cell builds: vector lanes
   std::vector<Cell> cells_;
-  // Candidates as (squared distance to the cell << 8) | entry index: sorting
-  // these words sorts by distance, then index.
-  std::vector<uint32_t> candidates_;
+  // Candidates in order of distance to the cell, then index, each with its
+  // entry's colour beside it so that a query reads one list and nothing else.
+  struct Candidate {
+    uint32_t key;  // (squared distance to the cell << 8) | entry index
+    int r, g, b;
+  };
+  std::vector<Candidate> candidates_;
 };
 
 }  // namespace imgctl

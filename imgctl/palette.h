@@ -1,4 +1,4 @@
-// The colour table record shared by the quantizer, the palette memory and
+// The colour table record shared by the quantizer, the turn palette and
 // the GIF encoder.
 #pragma once
 

@@ -10,7 +10,8 @@
 //                   serves and so lower the squared error further
 //   nearest.cpp     exact nearest-entry search through per-cell candidate
 //                   lists
-//   remap.cpp       pixels to indices, plain or with error diffusion
+//   remap.cpp       pixels to indices: exact, or nearest entries
+//   turn_palette.cpp  one palette for every frame of a turned picture
 //
 // Colour distance everywhere is the plain squared RGB distance, the measure
 // PSNR is computed from.
@@ -44,13 +45,20 @@ struct ColourStats {
   std::vector<int64_t> weight, sumR, sumG, sumB;
   std::vector<double> sumSquares;
   // Pixels grouped by 6 bits per channel, each group at its mean colour,
-  // in cell order; the k-means passes and the palette memory work on these.
+  // in cell order; the k-means passes and the palette measures work on these.
   std::vector<WeightedColour> colours;
   uint64_t pixelCount = 0;
+  // Sum over pixels of the squared distance to their group's mean: what a
+  // palette's error measured on the groups (measurePalette) leaves out.
+  double cellSpread = 0;
 };
 
-// Fills stats from every pixel of picture. Throws std::bad_alloc.
-void gatherColourStats(const Pixmap& picture, ColourStats& stats);
+// Fills stats from every pixel of picture, on two threads when twoThreads
+// (the same stats either way). Throws std::bad_alloc.
+void gatherColourStats(const Pixmap& picture, ColourStats& stats, bool twoThreads = false);
+// The same over count pixels and extraCount more (which may be none).
+void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
+                       ColourStats& stats, bool twoThreads);
 
 // Wu's quantizer: up to maxColours (2..256) entries; fewer when the colours
 // cannot be split further.
@@ -59,6 +67,11 @@ void wuPalette(const ColourStats& stats, uint32_t maxColours, Palette& palette);
 // Runs passes of k-means over stats.colours starting from palette, which is
 // updated in place; stops early when no entry moves.
 void refinePalette(const ColourStats& stats, int passes, Palette& palette);
+
+// Drops the entries no colour group is nearest to, keeping the order of the
+// rest, so the table can shrink to a smaller power of two before any pixel
+// is mapped; pixels then take the nearest entry that stays.
+void dropUnservedEntries(const ColourStats& stats, Palette& palette);
 
 // How well a palette serves a set of weighted colours.
 struct PaletteFit {

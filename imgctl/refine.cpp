@@ -45,6 +45,16 @@ void refinePalette(const ColourStats& stats, int passes, Palette& palette) {
   }
 }
 
+void dropUnservedEntries(const ColourStats& stats, Palette& palette) {
+  NearestFinder finder(palette);
+  bool served[256] = {};
+  for (const WeightedColour& wc : stats.colours) served[finder.find(wc.colour)] = true;
+  Palette kept;
+  for (uint32_t i = 0; i < palette.count; ++i)
+    if (served[i]) kept.colours[kept.count++] = palette.colours[i];
+  if (kept.count > 0) palette = kept;
+}
+
 PaletteFit measurePalette(const std::vector<WeightedColour>& colours, const Palette& palette,
                           double errorLimit, uint32_t poorThreshold) {
   NearestFinder finder(palette);

@@ -62,29 +62,6 @@ GpStatus ImageObject::loadFile(const wchar_t* path) {
   return lastStatus;
 }
 
-ImageObject* ImageObject::Clone() {
-  ImageObject* copy = new ImageObject;
-  if (!copy) return nullptr;
-  HGLOBAL block = nullptr;
-  if (!nativeImage || !stream || GetHGlobalFromStream(stream, &block) != S_OK) {
-    copy->lastStatus = lastStatus = InvalidParameter;
-    return copy;
-  }
-  SIZE_T size = GlobalSize(block);
-  copy->stream = streamOf(size, [&](void* bytes) {
-    const void* source = GlobalLock(block);
-    if (source) std::memcpy(bytes, source, size);
-    GlobalUnlock(block);
-    return source != nullptr;
-  });
-  copy->lastStatus = copy->stream
-                         ? DllExports::GdipLoadImageFromStream(copy->stream, &copy->nativeImage)
-                         : OutOfMemory;
-  if (copy->lastStatus != Ok) copy->nativeImage = nullptr;
-  lastStatus = copy->lastStatus;
-  return copy;
-}
-
 bool toWidePath(const char* path, wchar_t* wide, size_t capacity) {
   if (capacity == 0) return false;
   wide[0] = L'\0';

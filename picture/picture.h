@@ -16,16 +16,14 @@
 // of its file in memory: no file stays open while a picture is shown, so a
 // save may replace the shown picture's own file, and the picture shown stays
 // as it was loaded. The destructor disposes the native image, then lets go
-// of the bytes; Clone decodes a copy of the bytes for the animated-GIF
-// worker, so the two share nothing. Memory comes from GDI+'s own allocator,
-// and a failed allocation yields null rather than an exception.
+// of the bytes. Memory comes from GDI+'s own allocator, and a failed
+// allocation yields null rather than an exception.
 class ImageObject {
  public:
   static void* operator new(size_t size) noexcept;
   static void operator delete(void* block) noexcept;
   ImageObject() : nativeImage(nullptr), lastStatus(Gdiplus::Ok), stream(nullptr) {}
   virtual ~ImageObject();
-  virtual ImageObject* Clone();
 
   // Reads the file whole and decodes it: Ok, or why not (OutOfMemory for a
   // file too large to hold, Win32Error when it cannot be read). The status

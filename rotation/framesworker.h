@@ -7,33 +7,46 @@
 
 #include <windows.h>
 
+#include "imgctl/imgctl.h"
 #include "picture/picture.h"
 #include "rotation/results.h"
+#include "rotation/rotation.h"
 
 struct RotationFramesJob;
 
-// The rotation command's animated-GIF branch, for a picture of one frame:
-// RotationWorkerBusy when a worker already runs; otherwise the worker's copy
-// of the picture is made and startRotationFrames runs with it. Returns its
-// RotationResult; on RotationJobStarted the thread is in
-// app.rotationWorkerThread and owns the copy, on anything else the copy is
-// already released.
+// What a job turns, owned by the job: the picture decoded once.
+struct TurnSource {
+  SourcePixels pixels;             // the picture over the fill colour
+  int mode;                        // the job's RotationMode
+  uint32_t fill;                   // 0x00RRGGBB around the turned picture
+  ImgctlPalette palette;           // the turn's one palette, the fill at IMGCTL_FILL_INDEX
+  volatile LONG ownPaletteFrames;  // frames that needed a palette of their own
+};
+
+// The rotation command's animated-GIF branch: RotationWorkerBusy when a
+// worker already runs; otherwise the job's source is taken from the picture
+// and startRotationFrames runs with it. Returns its RotationResult; on
+// RotationJobStarted the thread is in app.rotationWorkerThread and the job
+// owns the source, on anything else the source is already freed.
 int runAnimatedGifCommand(HWND window, Picture* picture);
 
-// A picture record for the worker that shares nothing drawable with
-// `picture`: a clone of its image, its sizes, zoom and type, no surface and
-// no playback. None when memory runs out.
-Picture* copyPictureForWorker(const Picture* picture);
+// The job's source, sharing nothing with `picture`: its pixels over the
+// current fill colour and the current mode. None with a RotationResult in
+// *result: RotationDrawFailed for an animation (its image belongs to its
+// playback) or an image that cannot be read, RotationTempNotWritten when
+// memory runs out.
+TurnSource* takeTurnSource(Picture* picture, int* result);
 
-// Renders frame 0 of the turn of the current angle, runs "AGFPRMDLG" and
-// the output file dialog, and starts the worker. Returns the thread handle
-// (none when no worker was started) with a RotationResult in *result:
-// RotationJobStarted (the job owns `copy`), RotationCancelled (the parameter
+// Makes the turn's palette and frame 0 of the turn of the current angle,
+// runs "AGFPRMDLG" and the output file dialog, and starts the worker.
+// Returns the thread handle (none when no worker was started) with a
+// RotationResult in *result: RotationJobStarted (the job owns `source`),
+// RotationCancelled (the parameter
 // dialog), RotationOutputCancelled, RotationBadAngle, frame 0's failure
 // (rotationResultOfFrame), RotationOutputIsJobFile, RotationOutputUnwritable
 // (checked before the worker makes a frame) or RotationThreadFailed.
 // Whenever no worker starts, the files made so far are deleted.
-HANDLE startRotationFrames(Picture* copy, HWND window, int* result);
+HANDLE startRotationFrames(TurnSource* source, HWND window, int* result);
 
 // The worker's thread procedure; `job` is the RotationFramesJob.
 unsigned __stdcall rotationFramesWorker(void* job);

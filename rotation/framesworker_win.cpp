@@ -1,14 +1,22 @@
-// The animated GIF of a full turn. Frame 0 is made on the main thread,
-// because the parameter dialog shows its palette; after the two dialogs a
-// worker thread renders every other frame into the temporary BMP, converts
-// it to "temp<i>.gif" in the working folder, and splices the frame files
-// into the output, written beside it and put in its place only when whole.
+// The animated GIF of a full turn. The picture is decoded once, into 32-bit
+// pixels laid over the fill colour, and one palette is made for the whole
+// turn from them (imgctl.dll, ordinal 58): the picture's colours, the fill
+// at index 0 and the blends of the two that the turned edges show. Frame 0
+// is made on the main thread, because the parameter dialog shows its
+// palette; after the two dialogs a worker thread has the other frames made
+// on every core, each turned by the rotation kernel into memory and written
+// by the library as "temp<i>.gif" in the working folder with that palette
+// (ordinal 57), and splices the frame files, in frame order, into the
+// output, written beside it and put in its place only when whole. A frame
+// file depends on its number alone, so the output is the same whatever the
+// number of threads.
 //
 // The worker shares two words with the main thread, both changed only by
 // interlocked operations, so no request is lost between a check and the
 // step it guards:
-//   workerState   1 while rendering; the stop command swaps it to 0 (stop
-//                 after the current frame), the worker swaps it to 2 when it
+//   workerState   WorkerRendering while frames are made; the stop command
+//                 swaps it to WorkerStopAsked (no frame is started after
+//                 it), the worker swaps it to WorkerAssembling when it
 //                 starts the assembly. Whichever swap comes first wins.
 //   assemblyGate  during the assembly the stop command holds the gate while
 //                 it asks whether to stop; the worker waits at its next frame
@@ -18,12 +26,11 @@
 //                 suspended or killed: a thread stopped by force could hold
 //                 the heap or a half-written file.
 //
-// The job deletes exactly the files it made - its frame files and its
-// temporary BMP - never the whole working folder: an output file chosen in
-// that folder, or a GIF saved by the save command meanwhile, stays.
+// The job deletes exactly the files it made - its frame files - never the
+// whole working folder: an output file chosen in that folder, or a GIF
+// saved by the save command meanwhile, stays.
 #include <process.h>
 
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
@@ -34,48 +41,43 @@
 #include "core/replace.h"
 #include "gifmake/gifdialogs.h"
 #include "gifmake/gifmake.h"
-#include "rotation/convert.h"
+#include "imgctl/imgctl.h"
 #include "rotation/framejob.h"
 #include "rotation/framesworker.h"
 #include "rotation/rotation.h"
 #include "rotation/workerpace.h"
 
-using namespace Gdiplus;
-
 namespace {
 
-void readResolution(const Picture* picture, float* xdpi, float* ydpi) {
-  *xdpi = *ydpi = 0.0f;
-  if (!picture->image || !picture->image->nativeImage) return;
-  if (DllExports::GdipGetImageHorizontalResolution(picture->image->nativeImage, xdpi) != Ok)
-    *xdpi = 0.0f;
-  if (DllExports::GdipGetImageVerticalResolution(picture->image->nativeImage, ydpi) != Ok)
-    *ydpi = 0.0f;
-}
-
-// Renders the picture turned by angle into the job's temporary BMP and
-// converts that into framePath.
-WorkerResult makeFrame(RotationFramesJob* job, int angle, const char* framePath, float xdpi,
-                       float ydpi) {
-  UINT width = 0, height = 0;
-  int r = renderRotatedToFile(job->picture, FileTypeBmp, job->tempBmpPathWide, angle,
-                              Rgb24WithResolution, xdpi, ydpi, &width, &height);
-  if (r == RenderRefused) return WorkerDrawRefused;
-  if (r != RenderWritten) return WorkerBmpNotWritten;
-  switch (convertImageFile(job->tempBmpPath, framePath, FileTypeGif)) {
-    case FileTypeGif: return WorkerSucceeded;
-    case ConvertOpenFailed: return WorkerSourceUnopened;
-    case ConvertInfoFailed: return WorkerInfoFailed;
-    default: return WorkerConvertFailed;
+// Turns the source by frame i's angle into `turned` and writes the frame
+// file at framePath with the turn's palette.
+WorkerResult makeFrame(const RotationFramesJob* job, int i, const char* framePath,
+                       std::vector<uint32_t>& turned, bool oneThread) {
+  const TurnSource& source = *job->source;
+  double angle = angleRadians(frameAngle(job->angleStep, i));
+  RotationGeometry g = rotationGeometry(source.mode, angle, source.pixels.rows.width,
+                                        source.pixels.rows.height);
+  try {
+    turned.resize(static_cast<size_t>(g.outputWidth) * g.outputHeight);
+  } catch (const std::exception&) {
+    return WorkerBmpNotWritten;
   }
+  PixelRows output{turned.data(), static_cast<int32_t>(g.outputWidth),
+                   static_cast<int32_t>(g.outputHeight), static_cast<int32_t>(g.outputWidth * 4)};
+  if (renderRotation(source.pixels.rows, source.mode, angle, source.fill, output, 0,
+                     output.height) != RotationRendered)
+    return WorkerDrawRefused;
+  int written = imgctlWriteFrameGif(framePath, turned.data(), output.width, output.height,
+                                    output.stride, source.palette, true, oneThread);
+  if (written == IMGCTL_USED_OWN_PALETTE) InterlockedIncrement(&job->source->ownPaletteFrames);
+  return written ? WorkerSucceeded : WorkerConvertFailed;
 }
 
-// Deletes the files a job made: frames 0 to made - 1 and the temporary BMP.
-void deleteJobFiles(const RotationFramesJob* job, int made) {
+// Deletes the files a job may have made: its frame files.
+void deleteJobFiles(const RotationFramesJob* job) {
   char path[MAX_PATH];
-  for (int i = 0; i < made; ++i)
+  for (int i = 0; i < job->frameCount; ++i)
     if (formatFramePath(path, sizeof path, app.workFolder, i)) DeleteFileA(path);
-  if (job->tempBmpPath[0]) DeleteFileA(job->tempBmpPath);
 }
 
 bool samePath(const char* a, const char* b) {
@@ -87,10 +89,11 @@ bool samePath(const char* a, const char* b) {
          CSTR_EQUAL;
 }
 
-// Whether the output would be one of the files the job writes and deletes.
-bool isJobFile(const RotationFramesJob* job, const char* output, int frames) {
-  if (samePath(output, job->tempBmpPath)) return true;
+// Whether the output would be one of the files the job writes and deletes
+// (or the temporary BMP earlier versions wrote there).
+bool isJobFile(const char* output, int frames) {
   char path[MAX_PATH];
+  if (formatTempBmpPath(path, sizeof path, app.workFolder) && samePath(output, path)) return true;
   for (int i = 0; i < frames; ++i)
     if (formatFramePath(path, sizeof path, app.workFolder, i) && samePath(output, path)) return true;
   return false;
@@ -104,6 +107,76 @@ int runOutputDialog(HWND window) {
 void postProgress(const RotationFramesJob* job, int done) {
   PostMessageA(job->window, WorkerProgress, static_cast<WPARAM>(done),
                static_cast<LPARAM>(job->frameCount));
+}
+
+bool stopAsked(RotationFramesJob* job) {
+  return InterlockedCompareExchange(&job->workerState, WorkerStopAsked, WorkerStopAsked) ==
+         WorkerStopAsked;
+}
+
+// The frames 1 .. frameCount-1, shared out among the frame threads: each
+// takes the next number until none is left, the stop is asked or a frame
+// failed.
+struct FrameShare {
+  RotationFramesJob* job;
+  unsigned pauseMs;
+  volatile LONG next;                 // the next frame number to take
+  volatile LONG made;                 // frames made, frame 0 included
+  std::vector<WorkerResult> results;  // by frame number; WorkerSucceeded until one fails
+  volatile LONG failed;               // 1 once a frame failed
+};
+
+unsigned __stdcall frameThread(void* argument) {
+  FrameShare* share = static_cast<FrameShare*>(argument);
+  RotationFramesJob* job = share->job;
+  std::vector<uint32_t> turned;
+  char path[MAX_PATH];
+  for (;;) {
+    if (stopAsked(job) || share->failed) break;
+    LONG i = InterlockedIncrement(&share->next) - 1;
+    if (i >= job->frameCount) break;
+    if (share->pauseMs) Sleep(share->pauseMs);
+    formatFramePath(path, sizeof path, app.workFolder, i);  // fits: checked at the start
+    WorkerResult r = makeFrame(job, i, path, turned, true);
+    share->results[static_cast<size_t>(i)] = r;
+    if (r != WorkerSucceeded) {
+      InterlockedExchange(&share->failed, 1);
+      break;
+    }
+    // The last frame is counted in the title only once the assembly is
+    // decided.
+    LONG made = InterlockedIncrement(&share->made);
+    if (made < job->frameCount) postProgress(job, made);
+  }
+  return 0;
+}
+
+// Makes frames 1 .. frameCount-1 on up to `threads` threads (this one
+// included): WorkerSucceeded, or the failure of the lowest-numbered frame
+// that failed. *allMade tells whether every frame exists.
+WorkerResult makeOtherFrames(RotationFramesJob* job, int threads, unsigned pauseMs, bool* allMade) {
+  FrameShare share;
+  share.job = job;
+  share.pauseMs = pauseMs;
+  share.next = 1;
+  share.made = 1;
+  share.results.assign(static_cast<size_t>(job->frameCount), WorkerSucceeded);
+  share.failed = 0;
+  std::vector<HANDLE> helpers;
+  for (int t = 1; t < threads; ++t) {
+    HANDLE helper =
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, frameThread, &share, 0, nullptr));
+    if (helper) helpers.push_back(helper);  // without it, the others take its frames
+  }
+  frameThread(&share);
+  for (HANDLE helper : helpers) {
+    WaitForSingleObject(helper, INFINITE);
+    CloseHandle(helper);
+  }
+  *allMade = share.made == job->frameCount;
+  for (WorkerResult r : share.results)
+    if (r != WorkerSucceeded) return r;
+  return WorkerSucceeded;
 }
 
 // The job's control of the assembly (see the top of the file).
@@ -132,27 +205,31 @@ bool assemblyMayProceed(void* context, int done, int total) {
 
 }  // namespace
 
-Picture* copyPictureForWorker(const Picture* picture) {
-  Picture* copy = new (std::nothrow) Picture();
-  if (!copy) return nullptr;
-  copy->window = picture->window;
-  copy->scaled = picture->scaled;
-  copy->horizontalZoom = picture->horizontalZoom;
-  copy->verticalZoom = picture->verticalZoom;
-  copy->surfaceWidth = picture->surfaceWidth;
-  copy->surfaceHeight = picture->surfaceHeight;
-  copy->displayWidth = picture->displayWidth;
-  copy->displayHeight = picture->displayHeight;
-  copy->horizontalPosRef = picture->horizontalPosRef;
-  copy->verticalPosRef = picture->verticalPosRef;
-  copy->fileType = picture->fileType;
-  copy->frameCount = picture->frameCount;
-  copy->speed = picture->speed;
-  copy->image = picture->image ? picture->image->Clone() : nullptr;
-  return copy;
+TurnSource* takeTurnSource(Picture* picture, int* result) {
+  // The image of an animation belongs to its playback thread.
+  if (picture->frameCount != 1) {
+    *result = RotationDrawFailed;
+    return nullptr;
+  }
+  TurnSource* source = new (std::nothrow) TurnSource();
+  if (!source) {
+    *result = RotationTempNotWritten;
+    return nullptr;
+  }
+  source->mode = app.rotation.mode;
+  int read = readSourcePixels(picture, toArgb(app.rotation.fillColour), &source->pixels);
+  if (read != SourceRead) {
+    delete source;
+    *result = read == SourceNoMemory ? RotationTempNotWritten : RotationDrawFailed;
+    return nullptr;
+  }
+  // The fill as the library reads pixels: 0x00RRGGBB.
+  source->fill = toArgb(app.rotation.fillColour) & 0x00ffffff;
+  *result = RotationJobStarted;
+  return source;
 }
 
-HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
+HANDLE startRotationFrames(TurnSource* source, HWND window, int* result) {
   RotationFramesJob* job = &app.framesJob;
   TurnPlan plan;
   if (!planTurn(app.rotation.angleDegrees, &plan)) {
@@ -162,19 +239,24 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
   // Without a working folder (or with one too deep for the file names)
   // there is nowhere to put temporary files: nothing is written elsewhere.
   char firstFrame[MAX_PATH];
-  if (!formatTempBmpPath(job->tempBmpPath, MAX_PATH, app.workFolder) ||
-      !toWidePath(job->tempBmpPath, job->tempBmpPathWide, MAX_PATH) ||
-      !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, plan.frames - 1) ||
+  if (!formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, plan.frames - 1) ||
       !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, 0)) {
     resetFramesJob(job);
     *result = RotationTempNotWritten;
     return nullptr;
   }
-  float xdpi, ydpi;
-  readResolution(copy, &xdpi, &ydpi);
-  job->picture = copy;
-  WorkerResult first = makeFrame(job, 0, firstFrame, xdpi, ydpi);
-  job->picture = nullptr;
+  const PixelRows& rows = source->pixels.rows;
+  if (!imgctlTurnPalette(rows.top, rows.width, rows.height, rows.stride, app.rotation.fillColour,
+                         source->palette)) {
+    *result = rotationResultOfFrame(WorkerConvertFailed);
+    return nullptr;
+  }
+  job->source = source;
+  job->angleStep = plan.step;
+  job->frameCount = plan.frames;
+  std::vector<uint32_t> turned;
+  WorkerResult first = makeFrame(job, 0, firstFrame, turned, false);
+  job->source = nullptr;
   HANDLE thread = nullptr;
   if (first != WorkerSucceeded) {
     *result = rotationResultOfFrame(first);
@@ -184,16 +266,14 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
       *result = RotationCancelled;
     } else if (runOutputDialog(window) != 1) {
       *result = RotationOutputCancelled;
-    } else if (isJobFile(job, app.gifOutputPath, plan.frames)) {
+    } else if (isJobFile(app.gifOutputPath, plan.frames)) {
       *result = RotationOutputIsJobFile;
     } else if (!isWritableTarget(app.gifOutputPath)) {
       // Found now, not after every frame is made: a folder that is gone or
       // takes no file, or a read-only file.
       *result = RotationOutputUnwritable;
     } else {
-      job->picture = copy;
-      job->angleStep = plan.step;
-      job->frameCount = plan.frames;
+      job->source = source;
       job->outputPath = app.gifOutputPath;
       job->window = window;
       job->workerState = WorkerRendering;
@@ -202,11 +282,12 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
       thread = reinterpret_cast<HANDLE>(
           _beginthreadex(nullptr, 0, rotationFramesWorker, job, 0, nullptr));
       *result = thread ? RotationJobStarted : RotationThreadFailed;
+      if (!thread) job->source = nullptr;
     }
     app.firstFramePath[0] = '\0';
   }
   if (!thread) {
-    deleteJobFiles(job, 1);
+    deleteJobFiles(job);
     resetFramesJob(job);
   }
   return thread;
@@ -214,37 +295,26 @@ HANDLE startRotationFrames(Picture* copy, HWND window, int* result) {
 
 unsigned __stdcall rotationFramesWorker(void* argument) {
   RotationFramesJob* job = static_cast<RotationFramesJob*>(argument);
-  job->lastResult = WorkerSucceeded;
   DWORD pauseMs = workerPaceMs();
-  float xdpi, ydpi;
-  readResolution(job->picture, &xdpi, &ydpi);
-
-  std::vector<std::string> framePaths;
-  char path[MAX_PATH];
-  int made = 1;  // frame 0 is startRotationFrames's
-  WorkerResult r = WorkerSucceeded;
-  for (int i = 0; i < job->frameCount; ++i) {
-    formatFramePath(path, sizeof path, app.workFolder, i);  // fits: checked at the start
-    framePaths.push_back(path);
-    if (i == 0) continue;
-    if (pauseMs) Sleep(pauseMs);
-    made = i + 1;
-    r = makeFrame(job, frameAngle(job->angleStep, i), path, xdpi, ydpi);
-    job->lastResult = r;
-    if (r != WorkerSucceeded || i == job->frameCount - 1) break;
-    postProgress(job, i + 1);
-    if (InterlockedCompareExchange(&job->workerState, WorkerStopAsked, WorkerStopAsked) ==
-        WorkerStopAsked)
-      break;
-  }
+  int threads = workerThreadCount(processorCount());
+  if (threads > job->frameCount - 1) threads = job->frameCount - 1;
+  bool allMade = job->frameCount == 1;
+  WorkerResult r = job->frameCount > 1 ? makeOtherFrames(job, threads, pauseMs, &allMade)
+                                       : WorkerSucceeded;
+  job->lastResult = r;
   // A stop asked after the last frame still wins: the swap to assembling
-  // happens only from rendering. The last frame is counted in the title only
-  // once the assembly is decided.
-  if (r == WorkerSucceeded &&
+  // happens only from rendering.
+  if (r == WorkerSucceeded && allMade &&
       InterlockedCompareExchange(&job->workerState, WorkerAssembling, WorkerRendering) ==
           WorkerRendering) {
     if (job->frameCount > 1) postProgress(job, job->frameCount);
     if (pauseMs) Sleep(pauseMs);
+    std::vector<std::string> framePaths;
+    char path[MAX_PATH];
+    for (int i = 0; i < job->frameCount; ++i) {
+      formatFramePath(path, sizeof path, app.workFolder, i);
+      framePaths.push_back(path);
+    }
     AssemblyWatch watch = {job, pauseMs};
     AssemblyControl control = {assemblyMayProceed, &watch};
     GifParams snapshot = gifParams;
@@ -253,17 +323,17 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
                       : assembled == GifAssemblyStopped ? WorkerAssemblyStopped
                                                         : WorkerOutputFailed;
   }
-  deleteJobFiles(job, made);
+  deleteJobFiles(job);
   PostMessageA(job->window, WorkerDone, 0, 0);
   return 0;
 }
 
 int runAnimatedGifCommand(HWND window, Picture* picture) {
   if (app.rotationWorkerThread) return RotationWorkerBusy;
-  Picture* copy = copyPictureForWorker(picture);
-  if (!copy) return RotationTempNotWritten;
   int result = RotationCancelled;
-  app.rotationWorkerThread = startRotationFrames(copy, window, &result);
-  if (result != RotationJobStarted) releasePicture(copy);
+  TurnSource* source = takeTurnSource(picture, &result);
+  if (!source) return result;
+  app.rotationWorkerThread = startRotationFrames(source, window, &result);
+  if (result != RotationJobStarted) delete source;
   return result;
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-struct Picture;
+struct TurnSource;
 
 // Values of RotationFramesJob workerState.
 enum WorkerState : LONG {
@@ -28,11 +28,9 @@ enum AssemblyGate : LONG {
 // only through interlocked operations; lastResult is read by the main
 // thread only after the worker has ended.
 struct RotationFramesJob {
-  Picture* picture;                   // the worker's own copy, owned; none when idle
+  TurnSource* source;                 // the picture as the job turns it, owned; none when idle
   int angleStep;                      // degrees between frames, below 360 in magnitude; 0 when idle
   int frameCount;                     // frames of the turn; 0 when idle
-  char tempBmpPath[MAX_PATH];         // workFolder + "\temp.bmp"; empty when idle
-  wchar_t tempBmpPathWide[MAX_PATH];  // the same in UTF-16; empty when idle
   const char* outputPath;             // gifOutputPath while a job runs; none when idle
   volatile LONG workerState;          // WorkerState; WorkerRendering when idle
   volatile LONG assemblyGate;         // AssemblyGate; GateOpen when idle

@@ -4,3 +4,5 @@
 #include "rotation/workerpace.h"
 
 unsigned workerPaceMs() { return 0; }
+
+int workerThreadCount(int processors) { return processors; }

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "core/appstate.h"
-#include "picture/picture.h"
+#include "rotation/framesworker.h"
 #include "rotation/results.h"
 #include "shell/shell.h"
 
@@ -60,7 +60,7 @@ void onWorkerDone(HWND window) {
   workerResultText(text, sizeof text, app.framesJob.lastResult, app.framesJob.workerState);
   // The job is released before the box, whose message loop could otherwise
   // start the next job over this one's record.
-  if (app.framesJob.picture) releasePicture(app.framesJob.picture);
+  delete app.framesJob.source;
   resetFramesJob(&app.framesJob);
   MessageBoxA(window, text, "スレッド終了", MB_OK);
 }

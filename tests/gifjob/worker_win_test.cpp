@@ -39,14 +39,15 @@ class StartTest : public ::testing::Test {
     picture = createPicture(testDataPath("gifjob/" + relative).c_str(), testWindow());
     return picture;
   }
-  // startRotationFrames on a fresh copy; the copy is released here as the
+  // startRotationFrames on a fresh source; the source is freed here as the
   // rotation command does when no worker started.
   int start() {
-    Picture* copy = copyPictureForWorker(picture);
     int result = 99;
-    HANDLE thread = startRotationFrames(copy, testWindow(), &result);
+    TurnSource* source = takeTurnSource(picture, &result);
+    if (!source) return result;
+    HANDLE thread = startRotationFrames(source, testWindow(), &result);
     EXPECT_EQ(nullptr, thread);
-    releasePicture(copy);
+    delete source;
     return result;
   }
   ScratchFolder work;
@@ -75,24 +76,21 @@ TEST(WorkerResultText, EveryOutcomeAndTheUnexpected) {
   EXPECT_EQ(7u, std::strlen(small));
 }
 
-TEST_F(StartTest, TheCopySharesNothingDrawable) {
+TEST_F(StartTest, TheSourceIsThePicturesOwnPixelsSharingNothing) {
   ASSERT_NE(nullptr, load("quadrants_300x400.png"));
   ASSERT_EQ(1, renderPicture(picture));
-  Picture* copy = copyPictureForWorker(picture);
-  ASSERT_NE(nullptr, copy);
-  EXPECT_EQ(nullptr, copy->surfaceDC);
-  EXPECT_EQ(nullptr, copy->surfaceBitmap);
-  ASSERT_NE(nullptr, copy->image);
-  EXPECT_NE(picture->image, copy->image);
-  EXPECT_NE(nullptr, copy->image->nativeImage);
-  EXPECT_NE(picture->image->nativeImage, copy->image->nativeImage);
-  EXPECT_EQ(300u, copy->surfaceWidth);
-  EXPECT_EQ(400u, copy->surfaceHeight);
-  EXPECT_EQ(0u, copy->imageWidth);
-  EXPECT_EQ(nullptr, copy->playbackThread);
-  EXPECT_EQ(nullptr, copy->runEvent);
-  releasePicture(copy);
-  // The shown picture still draws after the copy is gone.
+  int result = 0;
+  TurnSource* source = takeTurnSource(picture, &result);
+  ASSERT_NE(nullptr, source);
+  EXPECT_EQ(RotationJobStarted, result);
+  EXPECT_EQ(300, source->pixels.rows.width);
+  EXPECT_EQ(400, source->pixels.rows.height);
+  EXPECT_NE(picture->surfacePixels, source->pixels.rows.top);
+  // The top left quadrant's colour, as the surface shows it.
+  EXPECT_EQ(picture->surfacePixels[0] & 0x00ffffff, source->pixels.rows.top[0]);
+  EXPECT_EQ(0x00ffffffu, source->fill);
+  delete source;
+  // The shown picture still draws after the source is gone.
   EXPECT_EQ(1, renderPicture(picture));
 }
 
@@ -115,8 +113,7 @@ TEST_F(StartTest, WithoutAWorkingFolderNothingIsWrittenAnywhere) {
   std::strcpy(app.workFolder, deep.c_str());
   EXPECT_EQ(-7, start());
   EXPECT_TRUE(filesIn(work.path()).empty());
-  EXPECT_EQ(nullptr, app.framesJob.picture);
-  EXPECT_EQ('\0', app.framesJob.tempBmpPath[0]);
+  EXPECT_EQ(nullptr, app.framesJob.source);
 }
 
 TEST_F(StartTest, AFirstFrameThatCannotBeDrawnLeavesNoFile) {

@@ -92,6 +92,26 @@ inline std::vector<uint8_t> buildBmp(const BmpSpec& s, const std::vector<uint32_
   return b;
 }
 
+// A run-length BMP (RLE8 for 8 bits, RLE4 for 4): headers and colour table
+// as buildBmp writes them, then the stream as given.
+inline std::vector<uint8_t> buildRleBmp(uint16_t bits, int32_t width, int32_t height,
+                                        const std::vector<uint32_t>& table, const std::vector<uint8_t>& stream) {
+  BmpSpec s;
+  s.width = width;
+  s.height = 1;
+  s.bitCount = bits;
+  s.table = table;
+  s.coloursUsed = uint32_t(table.size());
+  std::vector<uint8_t> b = buildBmp(s, std::vector<uint32_t>(size_t(width), 0));
+  b.resize(14 + 40 + 4 * table.size());
+  b.insert(b.end(), stream.begin(), stream.end());
+  put32(b, 2, uint32_t(b.size()));
+  put32(b, 22, uint32_t(height));
+  put32(b, 30, bits == 8 ? 1 : 2);
+  put32(b, 34, uint32_t(stream.size()));
+  return b;
+}
+
 // A 24-bit BMP of a picture.
 inline std::vector<uint8_t> bmpOf(const imgctl::Pixmap& p) {
   BmpSpec s;

@@ -166,7 +166,8 @@ TEST(ReadBmp, RefusesHeadersThatLie) {
       {"planes 2", imgctl::kBmpBadHeader, [](std::vector<uint8_t>& b) { put16(b, 26, 2); }},
       {"bit count 30000", imgctl::kBmpBadHeader, [](std::vector<uint8_t>& b) { put16(b, 28, 30000); }},
       {"bit count 16", imgctl::kBmpUnsupported, [](std::vector<uint8_t>& b) { put16(b, 28, 16); }},
-      {"RLE8", imgctl::kBmpUnsupported, [](std::vector<uint8_t>& b) { put32(b, 30, 1); }},
+      {"RLE8 on 24-bit pixels", imgctl::kBmpBadHeader, [](std::vector<uint8_t>& b) { put32(b, 30, 1); }},
+      {"RLE4 on 24-bit pixels", imgctl::kBmpBadHeader, [](std::vector<uint8_t>& b) { put32(b, 30, 2); }},
       {"compression 99", imgctl::kBmpBadHeader, [](std::vector<uint8_t>& b) { put32(b, 30, 99); }},
       {"bit fields on 24-bit", imgctl::kBmpBadHeader, [](std::vector<uint8_t>& b) { put32(b, 30, 3); }},
       {"offset past the end", imgctl::kBmpTruncated, [](std::vector<uint8_t>& b) { put32(b, 10, 0x7FFFFFF0u); }},
@@ -259,23 +260,29 @@ TEST(ReadBmp, CorpusValidFilesDecode) {
 
 TEST(ReadBmp, CorpusKindsThisReaderDoesNotDecodeAreRefused) {
   const std::string dir = std::string(QB_TESTDATA) + "/bmp/unsupported/";
-  for (const char* name : {"rgb16_565_bitfields.bmp", "pal8_rle8.bmp", "pal4_rle4.bmp",
-                           "pal8_os2_core_header_12_bytes.bmp", "bi_jpeg_payload.bmp", "bi_png_payload.bmp"}) {
+  for (const char* name : {"rgb16_565_bitfields.bmp", "pal8_os2_core_header_12_bytes.bmp", "bi_jpeg_payload.bmp",
+                           "bi_png_payload.bmp"}) {
     SCOPED_TRACE(name);
     Pixmap p;
     EXPECT_EQ(imgctl::kBmpUnsupported, readBytes(imgctl_test::readFileBytes(dir + name), p));
   }
 }
 
-// The folder also holds 1-, 8- and 32-bit files that this reader does
-// decode; their pixels are checked against ImageMagick elsewhere.
-TEST(ReadBmp, CorpusPalettedAndThirtyTwoBitFilesDecode) {
+// The folder also holds 1-, 8- and 32-bit files and run-length ones that
+// this reader does decode; their pixels are checked against ImageMagick
+// elsewhere. The RLE8 file is the plain 8-bit one compressed.
+TEST(ReadBmp, CorpusPalettedRunLengthAndThirtyTwoBitFilesDecode) {
   const std::string dir = std::string(QB_TESTDATA) + "/bmp/unsupported/";
-  for (const char* name : {"pal1.bmp", "pal8.bmp", "pal8_topdown_negative_height.bmp", "rgb32_bi_rgb.bmp"}) {
+  for (const char* name : {"pal1.bmp", "pal8.bmp", "pal8_topdown_negative_height.bmp", "rgb32_bi_rgb.bmp",
+                           "pal8_rle8.bmp", "pal4_rle4.bmp"}) {
     SCOPED_TRACE(name);
     Pixmap p;
     EXPECT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::readFileBytes(dir + name), p));
   }
+  Pixmap plain, rle;
+  ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::readFileBytes(dir + "pal8.bmp"), plain));
+  ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::readFileBytes(dir + "pal8_rle8.bmp"), rle));
+  EXPECT_EQ(plain.pixels, rle.pixels);
 }
 
 TEST(ReadBmp, CorpusMalformedFiles) {
@@ -295,14 +302,14 @@ TEST(ReadBmp, CorpusMalformedFiles) {
       {"bad_planes_30000.bmp", imgctl::kBmpBadHeader},
       {"bad_resolution_fields_1.bmp", imgctl::kBmpOk},
       {"bad_resolution_fields_2.bmp", imgctl::kBmpOk},
-      {"bad_rle_data.bmp", imgctl::kBmpUnsupported},
+      {"bad_rle_data.bmp", imgctl::kBmpBadRle},
       {"fuzzed_57_bytes_offset_2147483440.bmp", imgctl::kBmpBadHeader},
       {"huge_3000000x2000000_24bit.bmp", imgctl::kBmpTooLarge},
       {"negative_width.bmp", imgctl::kBmpBadDimensions},
       {"pal8_index_beyond_palette.bmp", imgctl::kBmpBadIndex},
       {"pixel_data_one_byte_short.bmp", imgctl::kBmpBadOffset},  // its offset also points into the table
-      {"rle8_row_overflow.bmp", imgctl::kBmpUnsupported},
-      {"rle_with_negative_height.bmp", imgctl::kBmpUnsupported},
+      {"rle8_row_overflow.bmp", imgctl::kBmpBadRle},
+      {"rle_with_negative_height.bmp", imgctl::kBmpBadHeader},
       {"truncated_273_of_1086_bytes.bmp", imgctl::kBmpTruncated},
   };
   for (const Case& c : cases) {
@@ -312,4 +319,103 @@ TEST(ReadBmp, CorpusMalformedFiles) {
     Pixmap p;
     EXPECT_EQ(c.expected, readBytes(b, p)) << imgctl::bmpResultName(readBytes(b, p));
   }
+}
+
+namespace {
+
+const std::vector<uint32_t> kRleTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+constexpr uint32_t K = 0x000000, R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, W = 0xFFFFFF;
+
+}  // namespace
+
+// Hand-built run-length streams, one per kind of step, on odd widths: the
+// pixels (rows from the top; the stream starts at the bottom row) are
+// exactly what the steps say, and what they skip is entry 0.
+TEST(ReadBmp, DecodesRunLengthStreams) {
+  struct Case {
+    const char* name;
+    uint16_t bits;
+    int32_t width, height;
+    std::vector<uint8_t> stream;
+    std::vector<uint32_t> expected;
+  };
+  const Case cases[] = {
+      {"RLE8 runs and row ends", 8, 3, 2, {2, 1, 1, 2, 0, 0, 3, 4, 0, 0, 0, 1}, {W, W, W, R, R, G}},
+      {"RLE8 absolute, odd count padded", 8, 5, 1, {0, 3, 1, 2, 3, 0, 2, 4, 0, 1}, {R, G, B, W, W}},
+      {"RLE8 absolute, even count", 8, 4, 1, {0, 4, 4, 3, 2, 1, 0, 1}, {W, B, G, R}},
+      {"RLE8 delta skips to entry 0", 8, 3, 3, {1, 1, 0, 2, 1, 1, 1, 2, 0, 0, 3, 4, 0, 1}, {W, W, W, K, K, G, R, K, K}},
+      {"RLE8 end of picture early", 8, 3, 2, {3, 2, 0, 1}, {K, K, K, G, G, G}},
+      {"RLE8 without the end mark, last row ended", 8, 1, 2, {1, 1, 0, 0, 1, 2, 0, 0}, {G, R}},
+      {"RLE4 runs alternate nibbles", 4, 5, 1, {5, 0x12, 0, 1}, {R, G, R, G, R}},
+      {"RLE4 absolute, 5 nibbles padded", 4, 5, 1, {0, 5, 0x12, 0x34, 0x40, 0, 0, 1}, {R, G, B, W, W}},
+      {"RLE4 absolute, 3 nibbles", 4, 3, 1, {0, 3, 0x43, 0x20, 0, 1}, {W, B, G}},
+      {"RLE4 single-pixel run and delta", 4, 3, 2, {1, 0x30, 0, 2, 1, 1, 1, 0x40, 0, 1}, {K, K, W, B, K, K}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Pixmap p;
+    BmpInfo info;
+    ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::buildRleBmp(c.bits, c.width, c.height, kRleTable, c.stream), p, &info));
+    EXPECT_EQ(c.width, p.width);
+    EXPECT_EQ(c.height, p.height);
+    EXPECT_EQ(c.expected, p.pixels);
+    EXPECT_EQ(c.bits, info.bitCount);
+  }
+}
+
+// Streams that lie about the picture, and every prefix of a valid stream
+// cut before its end mark, are refused whole.
+TEST(ReadBmp, RefusesRunLengthStreamsThatLie) {
+  struct Case {
+    const char* name;
+    uint16_t bits;
+    std::vector<uint8_t> stream;
+    int expected;
+  };
+  // All on a 3 x 2 picture.
+  const Case cases[] = {
+      {"run crossing the row end", 8, {2, 1, 2, 1, 0, 1}, imgctl::kBmpBadRle},
+      {"run of 4 on a 3-wide row", 4, {4, 0x11, 0, 1}, imgctl::kBmpBadRle},
+      {"absolute block crossing the row end", 8, {1, 1, 0, 3, 1, 1, 1, 0, 0, 1}, imgctl::kBmpBadRle},
+      {"delta past the row end", 8, {0, 2, 4, 0, 0, 1}, imgctl::kBmpBadRle},
+      {"delta past the last row", 8, {0, 2, 0, 2, 0, 1}, imgctl::kBmpBadRle},
+      {"row end after the last row", 8, {0, 0, 0, 0, 0, 0, 0, 1}, imgctl::kBmpBadRle},
+      {"run after the last row", 8, {0, 0, 0, 0, 1, 1, 0, 1}, imgctl::kBmpBadRle},
+      {"index past the table in a run", 8, {1, 5, 0, 1}, imgctl::kBmpBadIndex},
+      {"second nibble past the table", 4, {2, 0x17, 0, 1}, imgctl::kBmpBadIndex},
+      {"index past the table, absolute", 8, {0, 3, 1, 9, 1, 0, 0, 1}, imgctl::kBmpBadIndex},
+      {"escape cut after its zero", 8, {1, 1, 0}, imgctl::kBmpTruncated},
+      {"delta cut", 8, {0, 2, 1}, imgctl::kBmpTruncated},
+      {"absolute block cut", 8, {0, 3, 1, 2}, imgctl::kBmpTruncated},
+      {"absolute block without its padding", 8, {0, 3, 1, 2, 3}, imgctl::kBmpTruncated},
+      {"stream ends inside the picture", 8, {3, 1}, imgctl::kBmpTruncated},
+      {"no stream at all", 8, {}, imgctl::kBmpTruncated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Pixmap p;
+    p.width = 99;
+    EXPECT_EQ(c.expected, readBytes(imgctl_test::buildRleBmp(c.bits, 3, 2, kRleTable, c.stream), p));
+    EXPECT_EQ(0, p.width);
+    EXPECT_TRUE(p.pixels.empty());
+  }
+
+  const std::vector<uint8_t> valid = {1, 1, 0, 2, 1, 0, 0, 0, 0, 3, 1, 2, 3, 0, 0, 1};
+  Pixmap whole;
+  ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::buildRleBmp(8, 3, 2, kRleTable, valid), whole));
+  for (size_t n = 0; n + 2 < valid.size(); ++n) {
+    SCOPED_TRACE(n);
+    Pixmap p;
+    const std::vector<uint8_t> cut(valid.begin(), valid.begin() + n);
+    EXPECT_EQ(imgctl::kBmpTruncated, readBytes(imgctl_test::buildRleBmp(8, 3, 2, kRleTable, cut), p));
+  }
+
+  SCOPED_TRACE("headers");
+  Pixmap p;
+  std::vector<uint8_t> b = imgctl_test::buildRleBmp(8, 3, 2, kRleTable, valid);
+  put16(b, 28, 4);  // RLE8 on 4-bit pixels
+  EXPECT_EQ(imgctl::kBmpBadHeader, readBytes(b, p));
+  b = imgctl_test::buildRleBmp(8, 3, 2, kRleTable, valid);
+  put32(b, 22, uint32_t(-2));  // top-down
+  EXPECT_EQ(imgctl::kBmpBadHeader, readBytes(b, p));
 }

@@ -7,12 +7,13 @@
 
 #include "imgctl/bmp_reader.h"
 #include "imgctl/gif_codec.h"
+#include "imgctl/remap.h"
+#include "imgctl/turn_palette.h"
 #include "tests/imgctl/test_pictures.h"
 
 using imgctl::ConvertOptions;
 using imgctl::ConvertReport;
 using imgctl::Palette;
-using imgctl::PaletteMemory;
 using imgctl::Pixmap;
 
 namespace {
@@ -22,10 +23,19 @@ struct Converted {
   ConvertReport report;
 };
 
-Converted convert(const Pixmap& p, PaletteMemory* memory = nullptr) {
+Converted convert(const Pixmap& p, bool twoThreads = true) {
   Converted c;
-  EXPECT_EQ(imgctl::kConvertOk, imgctl::pictureToGif(p, memory, ConvertOptions(), c.gif, c.report));
-  if (memory) imgctl::rememberPalette(*memory, c.report.palette);
+  ConvertOptions options;
+  options.twoThreads = twoThreads;
+  EXPECT_EQ(imgctl::kConvertOk, imgctl::pictureToGif(p, options, c.gif, c.report));
+  return c;
+}
+
+Converted frame(const Pixmap& p, const Palette& shared, bool allowOwn, bool twoThreads = true) {
+  Converted c;
+  ConvertOptions options;
+  options.twoThreads = twoThreads;
+  EXPECT_EQ(imgctl::kConvertOk, imgctl::frameToGif(p, shared, allowOwn, options, c.gif, c.report));
   return c;
 }
 
@@ -45,6 +55,12 @@ Pixmap decodedPixels(const std::vector<uint8_t>& gif) {
 std::vector<uint8_t> tableBytes(const std::vector<uint8_t>& gif) {
   const size_t size = 3 * (size_t(1) << ((gif[10] & 7) + 1));
   return std::vector<uint8_t>(gif.begin() + 13, gif.begin() + 13 + size);
+}
+
+uint32_t squaredDistance(uint32_t a, uint32_t b) {
+  const int dr = int(imgctl::redOf(a)) - int(imgctl::redOf(b)), dg = int(imgctl::greenOf(a)) - int(imgctl::greenOf(b)),
+            db = int(imgctl::blueOf(a)) - int(imgctl::blueOf(b));
+  return uint32_t(dr * dr + dg * dg + db * db);
 }
 
 Pixmap hatPhoto() {
@@ -92,112 +108,113 @@ TEST(PictureToGif, PhotoGetsAFullPaletteAndHighPsnr) {
   EXPECT_GT(psnr, 36.0);
 }
 
-TEST(PictureToGif, SameInputSameBytes) {
-  const Pixmap photo = imgctl_test::syntheticPhoto(150, 90);
-  EXPECT_EQ(convert(photo).gif, convert(photo).gif);
-  // With the palette memory, the second conversion of a picture reuses the
-  // palette made from that very picture: the bytes do not change.
-  PaletteMemory memory;
-  const Converted first = convert(photo, &memory);
-  const Converted second = convert(photo, &memory);
-  EXPECT_EQ(first.gif, second.gif);
-  EXPECT_EQ(convert(photo).gif, first.gif);
+// Large pictures are mapped on two threads while one of them encodes: the
+// bytes must not depend on it, for a photo (nearest entries), a picture of
+// few colours (exact) and a frame with a given palette.
+TEST(PictureToGif, TwoThreadsGiveTheBytesOfOne) {
+  const Pixmap photo = imgctl_test::syntheticPhoto(700, 400, 4);
+  ASSERT_GE(photo.pixels.size(), imgctl::kTwoThreadPixels);
+  const Converted one = convert(photo, false), two = convert(photo, true);
+  EXPECT_EQ(one.gif, two.gif);
+  EXPECT_EQ(one.report.squaredError, two.report.squaredError);
+  const Pixmap flat = imgctl_test::paletteTiles(701, 399, imgctl_test::spreadColours(200));
+  EXPECT_EQ(convert(flat, false).gif, convert(flat, true).gif);
+  EXPECT_EQ(frame(photo, one.report.palette, false, false).gif, frame(photo, one.report.palette, false, true).gif);
+  // A frame with its own palette's table is the picture converted alone.
+  EXPECT_EQ(one.gif, frame(photo, one.report.palette, false, true).gif);
 }
 
 TEST(PictureToGif, RefusesEmptyAndOversizedPictures) {
   Pixmap empty;
   std::vector<uint8_t> gif;
   ConvertReport report;
-  EXPECT_EQ(imgctl::kConvertEmpty, imgctl::pictureToGif(empty, nullptr, ConvertOptions(), gif, report));
+  EXPECT_EQ(imgctl::kConvertEmpty, imgctl::pictureToGif(empty, ConvertOptions(), gif, report));
   Pixmap wide;
   wide.width = 70000;
   wide.height = 1;
   wide.pixels.assign(70000, 0);
-  EXPECT_EQ(imgctl::kConvertTooLarge, imgctl::pictureToGif(wide, nullptr, ConvertOptions(), gif, report));
+  EXPECT_EQ(imgctl::kConvertTooLarge, imgctl::pictureToGif(wide, ConvertOptions(), gif, report));
+  Palette palette;
+  EXPECT_EQ(imgctl::kConvertBadPalette, imgctl::frameToGif(hatPhoto(), palette, true, ConvertOptions(), gif, report));
   EXPECT_TRUE(gif.empty());
 }
 
-// The frames of a rotation: a real photo turned in 10-degree steps on one
-// fill colour. Every frame carries the first frame's colour table byte for
-// byte, and each stays close to what a palette of its own would give.
-TEST(PaletteMemory, RotationFramesShareOneTable) {
-  const Pixmap photo = hatPhoto();
-  PaletteMemory memory;
-  std::vector<uint8_t> firstTable;
-  int shared = 0;
-  for (int frame = 0; frame < 36; ++frame) {
-    SCOPED_TRACE(frame);
-    const Pixmap turned = imgctl_test::rotatedOnFill(photo, frame * 10.0, 0x3050A0);
-    const Converted alone = convert(turned);
-    const Converted c = convert(turned, &memory);
-    if (frame == 0) {
-      firstTable = tableBytes(c.gif);
-      EXPECT_EQ(alone.gif, c.gif);
-    }
-    if (tableBytes(c.gif) == firstTable) ++shared;
-    const double own = imgctl_test::psnrOf(alone.report.squaredError, turned.pixels.size());
-    const double kept = imgctl_test::psnrOf(c.report.squaredError, turned.pixels.size());
-    EXPECT_GT(kept, own - 1.5);
+// A frame written with a given palette carries exactly that table, padded
+// with black to a power of two, and every pixel its nearest entry.
+TEST(FrameToGif, TableIsTheGivenPaletteByteForByte) {
+  Palette palette;
+  palette.count = 5;
+  const uint32_t colours[5] = {0x3050A0, 0xFFFFFF, 0x000000, 0xC01020, 0xFFFFFF};  // a repeated entry too
+  std::copy(colours, colours + 5, palette.colours);
+  const Pixmap photo = imgctl_test::syntheticPhoto(60, 40, 2);
+  const Converted c = frame(photo, palette, false);
+  EXPECT_FALSE(c.report.ownPalette);
+  const std::vector<uint8_t> expected = {0x30, 0x50, 0xA0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0xC0, 0x10, 0x20,
+                                         0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(expected, tableBytes(c.gif));
+  imgctl::DecodedGif d;
+  ASSERT_EQ(imgctl::kGifOk, imgctl::decodeGif(c.gif.data(), c.gif.size(), d));
+  double error = 0;
+  for (size_t i = 0; i < photo.pixels.size(); ++i) {
+    ASSERT_LT(d.indices[i], 4) << i;  // never the second of two equal entries
+    uint32_t nearest = 0xFFFFFFFF;
+    for (uint32_t k = 0; k < 5; ++k) nearest = std::min(nearest, squaredDistance(photo.pixels[i], colours[k]));
+    const uint32_t got = squaredDistance(photo.pixels[i], colours[d.indices[i]]);
+    // Nearest, or the left neighbour's entry within the run allowance.
+    EXPECT_LE(got, 2 * nearest + imgctl::kRunSlackBase) << i;
+    error += got;
   }
-  EXPECT_EQ(36, shared);
+  EXPECT_EQ(error, c.report.squaredError);
 }
 
-// A conversion that has nothing to do with the remembered palettes comes
-// out exactly as it would alone.
-TEST(PaletteMemory, UnrelatedPicturesAreUnaffected) {
-  PaletteMemory memory;
-  convert(hatPhoto(), &memory);
-  const Pixmap other = imgctl_test::syntheticPhoto(120, 100, 3);
-  EXPECT_EQ(convert(other).gif, convert(other, &memory).gif);
-  const Pixmap flat = imgctl_test::paletteTiles(20, 20, imgctl_test::spreadColours(5));
-  EXPECT_EQ(convert(flat).gif, convert(flat, &memory).gif);
-}
-
-// A few-colour picture reuses a remembered table only when it holds all of
-// its colours, so it stays exact either way.
-TEST(PaletteMemory, ExactPicturesReuseOnlyTablesHoldingTheirColours) {
-  PaletteMemory memory;
-  const std::vector<uint32_t> colours = imgctl_test::spreadColours(40);
-  convert(imgctl_test::paletteTiles(30, 30, colours), &memory);
-  const Pixmap subset = imgctl_test::paletteTiles(25, 20, std::vector<uint32_t>(colours.begin(), colours.begin() + 7));
-  const Converted c = convert(subset, &memory);
-  EXPECT_EQ(0, c.report.reusedSlot);
-  EXPECT_EQ(40u, c.report.palette.count);
-  EXPECT_EQ(subset.pixels, decodedPixels(c.gif).pixels);
-
-  const Pixmap foreign = imgctl_test::paletteTiles(25, 20, {0x123456, colours[0]});
-  const Converted f = convert(foreign, &memory);
-  EXPECT_EQ(-1, f.report.reusedSlot);
-  EXPECT_EQ(foreign.pixels, decodedPixels(f.gif).pixels);
-}
-
-// A save of the same photo between two frames must not take over the
-// animation's table: both remembered palettes would serve the next frame,
-// and the one more conversions used (the animation's) wins.
-TEST(PaletteMemory, AnInterleavedSaveDoesNotBreakTheSequence) {
+// The fallback: a photo given a palette that cannot serve it gets its own
+// (exactly what converting it alone gives) only when allowed; a picture of
+// few colours that the palette holds stays exact with the given table.
+TEST(FrameToGif, FallsBackToItsOwnPaletteOnlyWhenAllowedAndWorthIt) {
   const Pixmap photo = hatPhoto();
-  PaletteMemory memory;
-  const Converted first = convert(imgctl_test::rotatedOnFill(photo, 0, 0x3050A0), &memory);
-  convert(imgctl_test::rotatedOnFill(photo, 10, 0x3050A0), &memory);
-  const Converted saved = convert(imgctl_test::syntheticPhoto(120, 100, 5), &memory);
-  EXPECT_EQ(-1, saved.report.reusedSlot);  // unrelated: a palette of its own
-  const Converted next = convert(imgctl_test::rotatedOnFill(photo, 20, 0x3050A0), &memory);
-  EXPECT_EQ(tableBytes(first.gif), tableBytes(next.gif));
-  EXPECT_EQ(1, next.report.reusedSlot);
+  Palette grey;
+  grey.count = 4;
+  grey.colours[0] = 0x000000;
+  grey.colours[1] = 0x555555;
+  grey.colours[2] = 0xAAAAAA;
+  grey.colours[3] = 0xFFFFFF;
+  const Converted kept = frame(photo, grey, false);
+  EXPECT_FALSE(kept.report.ownPalette);
+  EXPECT_EQ(12u, tableBytes(kept.gif).size());
+  const Converted fell = frame(photo, grey, true);
+  EXPECT_TRUE(fell.report.ownPalette);
+  EXPECT_EQ(convert(photo).gif, fell.gif);
 
-  // A related save (the photo itself, unturned, on no fill) that a fresh
-  // palette would serve: it is given its own palette or the animation's,
-  // and either way the next frame keeps the animation's.
-  Pixmap unturned = photo;
-  convert(unturned, &memory);
-  const Converted after = convert(imgctl_test::rotatedOnFill(photo, 30, 0x3050A0), &memory);
-  EXPECT_EQ(tableBytes(first.gif), tableBytes(after.gif));
+  // Its own palette, given back, costs nothing: no fallback.
+  const Converted alone = convert(photo);
+  EXPECT_FALSE(frame(photo, alone.report.palette, true).report.ownPalette);
+
+  // Colours close enough to share a colour group of the estimate, both in
+  // the palette: exact with it, no fallback.
+  Palette close = grey;
+  close.colours[0] = 0x545454;
+  close.colours[1] = 0x575757;
+  const Pixmap near = imgctl_test::paletteTiles(30, 20, {0x545454, 0x575757});
+  EXPECT_FALSE(frame(near, close, true).report.ownPalette);
+  EXPECT_EQ(near.pixels, decodedPixels(frame(near, close, true).gif).pixels);
+
+  const Pixmap flat = imgctl_test::paletteTiles(30, 20, {0x000000, 0xAAAAAA});
+  const Converted exact = frame(flat, grey, true);
+  EXPECT_FALSE(exact.report.ownPalette);
+  EXPECT_TRUE(exact.report.exact);
+  EXPECT_EQ(flat.pixels, decodedPixels(exact.gif).pixels);
+  // A colour the palette lacks, on every pixel of a row: more than 1 dB
+  // (the own palette is exact, counted as the ceiling).
+  Pixmap off = flat;
+  for (int x = 0; x < 30; ++x) off.pixels[size_t(x)] = 0x208020;
+  EXPECT_TRUE(frame(off, grey, true).report.ownPalette);
+  EXPECT_EQ(off.pixels, decodedPixels(frame(off, grey, true).gif).pixels);
 }
 
 namespace {
 
 // Four flat colours in blocks, 60 x 80, so that on the 100 x 100 turning
-// surface the unturned frame lands on whole pixels and stays exact.
+// surface the unturned frame lands on whole pixels.
 Pixmap logo() {
   Pixmap p;
   p.width = 60;
@@ -215,85 +232,66 @@ Pixmap logo() {
 
 }  // namespace
 
-// A turned logo: the first frame is exact; later frames gain blended edges,
-// cannot reuse its small table, and get tables of their own in which the
-// fill and the logo's colours keep the first frame's indices.
-TEST(PaletteMemory, TurnedLogoKeepsItsColoursAtTheirIndices) {
+// A turned picture of four flat colours: the turn's palette holds the fill
+// at index 0 and each colour exactly, so every frame keeps the flat colours
+// exact where it shows them, needs no palette of its own, and carries the
+// same table.
+TEST(TurnPalette, FewFlatColoursStayExactInEveryFrame) {
   const uint32_t fill = 0x3050A0;
-  PaletteMemory memory;
-  const Converted first = convert(imgctl_test::rotatedOnFill(logo(), 0, fill), &memory);
-  ASSERT_TRUE(first.report.exact);
-  ASSERT_EQ(5u, first.report.palette.count);
-  for (int frame = 1; frame < 36; ++frame) {
-    SCOPED_TRACE(frame);
-    const Pixmap turned = imgctl_test::rotatedOnFill(logo(), frame * 10.0, fill);
-    const Converted c = convert(turned, &memory);
-    EXPECT_TRUE(c.report.reusedSlot >= 0 || c.report.aligned);
-    for (uint32_t i = 0; i < first.report.palette.count; ++i)
-      EXPECT_EQ(first.report.palette.colours[i], c.report.palette.colours[i]) << i;
-    // The flat colours come back exactly where the frame has them.
+  Palette palette;
+  ASSERT_EQ(imgctl::kConvertOk, imgctl::turnPalette(logo(), fill, palette));
+  EXPECT_EQ(fill, palette.colours[imgctl::kFillIndex]);
+  for (const uint32_t c : {0xF4F0E8u, 0xC01020u, 0x1040C0u, 0x20A040u})
+    EXPECT_NE(palette.colours + palette.count, std::find(palette.colours, palette.colours + palette.count, c)) << c;
+  EXPECT_GT(palette.count, 64u);  // room for the edges' blends
+  std::vector<uint8_t> firstTable;
+  for (int step = 0; step < 12; ++step) {
+    SCOPED_TRACE(step);
+    const Pixmap turned = imgctl_test::rotatedOnFill(logo(), step * 30.0, fill);
+    const Converted c = frame(turned, palette, true);
+    EXPECT_FALSE(c.report.ownPalette);
+    if (step == 0) firstTable = tableBytes(c.gif);
+    EXPECT_EQ(firstTable, tableBytes(c.gif));
     const Pixmap back = decodedPixels(c.gif);
     size_t flat = 0, kept = 0;
     for (size_t p = 0; p < turned.pixels.size(); ++p) {
-      for (uint32_t i = 0; i < first.report.palette.count; ++i) {
-        if (turned.pixels[p] != first.report.palette.colours[i]) continue;
-        ++flat;
-        if (back.pixels[p] == turned.pixels[p]) ++kept;
-      }
+      const uint32_t t = turned.pixels[p];
+      if (t != fill && t != 0xF4F0E8 && t != 0xC01020 && t != 0x1040C0 && t != 0x20A040) continue;
+      ++flat;
+      if (back.pixels[p] == t) ++kept;
     }
-    EXPECT_GT(double(kept), 0.99 * double(flat));
+    EXPECT_EQ(flat, kept);
+    EXPECT_GT(imgctl_test::psnrOf(c.report.squaredError, turned.pixels.size()), 38.0);
   }
-  // Unrelated pictures are not lined up with the logo.
-  const Converted photo = convert(imgctl_test::syntheticPhoto(80, 60, 9), &memory);
-  EXPECT_FALSE(photo.report.aligned);
-  EXPECT_EQ(-1, photo.report.reusedSlot);
 }
 
-// An exact picture lined up with a full remembered table keeps the shared
-// colours' indices and puts its new colours into entries it does not use.
-TEST(PaletteMemory, ExactPicturesLineUpWithAFullTable) {
-  PaletteMemory memory;
-  const std::vector<uint32_t> colours = imgctl_test::spreadColours(256);
-  convert(imgctl_test::paletteTiles(64, 64, colours), &memory);
-  const Palette lead = memory.slots[0];
-  std::vector<uint32_t> mixed(colours.begin(), colours.begin() + 5);
-  mixed.push_back(0x010203);  // not in the table
-  mixed.push_back(0x040506);
-  Pixmap p = imgctl_test::paletteTiles(30, 30, mixed);
-  for (size_t i = 0; i < 700; ++i) p.pixels[i] = colours[i % 5];  // mostly shared colours
-  const Converted c = convert(p, &memory);
-  EXPECT_TRUE(c.report.aligned);
-  EXPECT_EQ(256u, c.report.palette.count);
-  for (uint32_t i = 0; i < 256; ++i) {
-    const bool shared = std::find(colours.begin(), colours.begin() + 5, lead.colours[i]) != colours.begin() + 5;
-    if (shared) {
-      EXPECT_EQ(lead.colours[i], c.report.palette.colours[i]) << i;
-    }
+// A photo turned in 10-degree steps on one fill: the turn's palette serves
+// every frame within the fallback's decibel of its own palette, and the
+// result is the same whoever asks, however often.
+TEST(TurnPalette, PhotoFramesShareIt) {
+  const Pixmap photo = hatPhoto();
+  const uint32_t fill = 0x3050A0;
+  Palette palette, again;
+  ASSERT_EQ(imgctl::kConvertOk, imgctl::turnPalette(photo, fill, palette));
+  ASSERT_EQ(imgctl::kConvertOk, imgctl::turnPalette(photo, fill, again));
+  EXPECT_TRUE(imgctl::samePalette(palette, again));
+  EXPECT_EQ(256u, palette.count);
+  EXPECT_EQ(fill, palette.colours[imgctl::kFillIndex]);
+  int shared = 0;
+  for (int step = 0; step < 36; ++step) {
+    SCOPED_TRACE(step);
+    const Pixmap turned = imgctl_test::rotatedOnFill(photo, step * 10.0, fill);
+    const Converted c = frame(turned, palette, true);
+    if (!c.report.ownPalette) ++shared;
+    const double alone = imgctl_test::psnrOf(convert(turned).report.squaredError, turned.pixels.size());
+    EXPECT_GT(imgctl_test::psnrOf(c.report.squaredError, turned.pixels.size()), alone - 1.5);
   }
-  EXPECT_EQ(p.pixels, decodedPixels(c.gif).pixels);
+  EXPECT_EQ(36, shared);
 }
 
-TEST(PaletteMemory, KeepsTheMostRecentFirstWithoutDuplicates) {
-  PaletteMemory memory;
-  Palette a, b, c, d;
-  a.count = b.count = c.count = d.count = 1;
-  a.colours[0] = 1;
-  b.colours[0] = 2;
-  c.colours[0] = 3;
-  d.colours[0] = 4;
-  imgctl::rememberPalette(memory, a);
-  imgctl::rememberPalette(memory, b);
-  imgctl::rememberPalette(memory, a);
-  ASSERT_EQ(2, memory.used);
-  EXPECT_EQ(1u, memory.slots[0].colours[0]);
-  EXPECT_EQ(2u, memory.uses[0]);
-  EXPECT_EQ(2u, memory.slots[1].colours[0]);
-  EXPECT_EQ(1u, memory.uses[1]);
-  imgctl::rememberPalette(memory, c);
-  imgctl::rememberPalette(memory, d);
-  ASSERT_EQ(PaletteMemory::kSlots, memory.used);
-  EXPECT_EQ(4u, memory.slots[0].colours[0]);
-  EXPECT_EQ(3u, memory.slots[1].colours[0]);
-  EXPECT_EQ(1u, memory.slots[2].colours[0]);
-  EXPECT_EQ(2u, memory.uses[2]);  // counts travel with their palettes
+TEST(TurnPalette, RefusesEmptyPictures) {
+  Palette palette;
+  palette.count = 7;
+  EXPECT_EQ(imgctl::kConvertEmpty, imgctl::turnPalette(Pixmap(), 0, palette));
+  EXPECT_EQ(0u, palette.count);
 }

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "gifmake/gifmake.h"
 #include "imgctl/imgctl.h"
 #include "tests/imgctl/bmp_builder.h"
 #include "tests/imgctl/test_pictures.h"
@@ -98,7 +101,7 @@ Pixmap fewColours(int w, int h, uint32_t seed) {
 }  // namespace
 
 TEST_F(ImgctlDll, ExportsByOrdinalOnly) {
-  for (int ordinal : {5, 10, 23, 24, 26, 56}) EXPECT_NE(nullptr, byOrdinal(lib_.module, ordinal)) << ordinal;
+  for (int ordinal : {5, 10, 23, 24, 26, 56, 57, 58}) EXPECT_NE(nullptr, byOrdinal(lib_.module, ordinal)) << ordinal;
   EXPECT_EQ(nullptr, byOrdinal(lib_.module, 1));
   EXPECT_EQ(nullptr, GetProcAddress(lib_.module, "imgctlOpen"));
   EXPECT_EQ(nullptr, GetProcAddress(lib_.module, "imgctlOpen@4"));
@@ -187,12 +190,13 @@ TEST_F(ImgctlDll, OpenRefusesWhatItCannotRead) {
       "bmp/malformed/pal8_index_beyond_palette.bmp", "bmp/malformed/pixel_data_one_byte_short.bmp",
       "bmp/malformed/rle8_row_overflow.bmp", "bmp/malformed/rle_with_negative_height.bmp",
       "bmp/malformed/truncated_273_of_1086_bytes.bmp", "bmp/unsupported/rgb16_565_bitfields.bmp",
-      "bmp/unsupported/pal8_rle8.bmp", "bmp/unsupported/pal4_rle4.bmp",
+      "bmp/rle/rle8_run_crosses_row_end.bmp", "bmp/rle/rle8_escape_cut.bmp",
       "bmp/unsupported/pal8_os2_core_header_12_bytes.bmp", "bmp/unsupported/bi_jpeg_payload.bmp",
       "bmp/unsupported/bi_png_payload.bmp"};
   for (const char* name : refused) EXPECT_EQ(0u, lib_.open(testData(name).c_str())) << name;
   for (const char* name : {"bmp/valid/rgb24_with_300_entry_palette.bmp", "bmp/valid/rgb24_v5_header_linked_profile.bmp",
-                           "imgctl/photo_24bit_v5_header_90x112.bmp"}) {
+                           "imgctl/photo_24bit_v5_header_90x112.bmp", "bmp/unsupported/pal8_rle8.bmp",
+                           "bmp/unsupported/pal4_rle4.bmp"}) {
     const uint32_t h = lib_.open(testData(name).c_str());
     EXPECT_NE(0u, h) << name;
     lib_.release(h);
@@ -320,24 +324,191 @@ TEST_F(ImgctlDll, TwoThreadsConvertAtOnce) {
   EXPECT_EQ((std::vector<std::string>{"a.bmp", "a.gif", "b.bmp", "b.gif"}), filesIn(folder_));
 }
 
-// The palette memory at work across calls: the frames of a rotation come
-// out with one colour table.
-TEST_F(ImgctlDll, RotationFramesShareTheFirstTable) {
+// The frame entries (57, 58) through the C++ wrappers, bound by the
+// ordinal import library as the program binds them.
+
+namespace {
+
+// Four flat colours in blocks, as a logo would be.
+Pixmap fourColours(int w, int h) {
+  Pixmap p;
+  p.width = w;
+  p.height = h;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t c = 0xF4F0E8;
+      if (x > w / 7 && x < w / 2 && y > h / 8 && y < h / 2) c = 0xC01020;
+      if (y > h * 6 / 7) c = 0x20A040;
+      if ((x - w * 2 / 3) * (x - w * 2 / 3) + (y - h * 2 / 3) * (y - h * 2 / 3) < w * w / 16) c = 0x1040C0;
+      p.pixels.push_back(c);
+    }
+  return p;
+}
+
+// The global table bytes of a GIF file, and whether any image has a table
+// of its own.
+struct Tables {
+  std::vector<uint8_t> global;
+  int images = 0;
+  int local = 0;
+};
+
+Tables tablesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  GifFile file;
+  Tables t;
+  if (readGifFile(in, file) != GifOk) return t;
+  t.global = file.globalTable;
+  t.images = int(file.images.size());
+  for (const GifImageInfo& image : file.images) t.local += image.hasLocalTable;
+  return t;
+}
+
+// The palette as the encoder pads it: black entries up to a power of two.
+std::vector<uint8_t> padded(const ImgctlPalette& palette) {
+  size_t entries = 2;
+  while (entries < palette.count) entries *= 2;
+  std::vector<uint8_t> bytes(palette.rgb, palette.rgb + 3 * palette.count);
+  bytes.resize(3 * entries, 0);
+  return bytes;
+}
+
+}  // namespace
+
+// A logo turned on a fill: the turn's palette has the fill at index 0 and
+// the logo's colours; frames written with it carry it byte for byte as
+// their global table (whatever the rows' stride), and two of them splice
+// into an animated GIF with one global table and no local ones.
+TEST_F(ImgctlDll, TurnFramesSpliceUnderOneGlobalTable) {
+  const Pixmap logo = fourColours(60, 80);
+  const uint32_t fill = 0x3050A0, fillColorref = 0xA05030;
+  ImgctlPalette palette;
+  ASSERT_TRUE(imgctlTurnPalette(logo.pixels.data(), logo.width, logo.height, logo.width * 4, fillColorref, palette));
+  ASSERT_GT(palette.count, 5u);
+  EXPECT_EQ((std::vector<uint8_t>{0x30, 0x50, 0xA0}), std::vector<uint8_t>(palette.rgb, palette.rgb + 3));
+  std::vector<std::string> frames;
+  for (int step = 0; step < 2; ++step) {
+    const Pixmap turned = rotatedOnFill(logo, step * 30.0, fill);
+    // Rows 8 bytes longer than the pixels, the padding full of junk.
+    const int stride = turned.width * 4 + 8;
+    std::vector<uint32_t> rows(size_t(stride / 4) * turned.height, 0xFFABCDEF);
+    for (int y = 0; y < turned.height; ++y)
+      std::copy(turned.pixels.begin() + size_t(y) * turned.width, turned.pixels.begin() + size_t(y + 1) * turned.width,
+                rows.begin() + size_t(y) * (stride / 4));
+    frames.push_back(path(step ? "temp1.gif" : "temp0.gif"));
+    EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(frames.back().c_str(), rows.data(), turned.width,
+                                                              turned.height, stride, palette, true));
+    EXPECT_EQ(padded(palette), tablesOf(frames.back()).global);
+    const std::string tight = path("tight.gif");
+    EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(tight.c_str(), turned.pixels.data(), turned.width,
+                                                              turned.height, turned.width * 4, palette, true));
+    EXPECT_EQ(readWholeFile(frames.back()), readWholeFile(tight));
+    DeleteFileA(tight.c_str());
+  }
+  GifParams params = {};
+  params.delay = 10;
+  int written = 0;
+  ASSERT_EQ(GifWritten, assembleAnimatedGif(frames, path("turn.gif"), params, &written));
+  EXPECT_EQ(2, written);
+  const Tables t = tablesOf(path("turn.gif"));
+  EXPECT_EQ(2, t.images);
+  EXPECT_EQ(0, t.local);
+  EXPECT_EQ(padded(palette), t.global);
+}
+
+// A photo given a palette of four greys: kept when no fallback is allowed,
+// its own palette when it is; arguments the entries refuse write nothing.
+TEST_F(ImgctlDll, FrameFallsBackToItsOwnPaletteOnlyWhenAllowed) {
   const std::vector<uint8_t> hat = readWholeFile(testData("imgctl/photo_24bit_v5_header_90x112.bmp"));
   Pixmap photo;
   ASSERT_EQ(imgctl::kBmpOk, imgctl::readBmp(hat.data(), hat.size(), photo));
-  std::vector<uint8_t> firstTable;
-  for (int frame = 0; frame < 8; ++frame) {
-    const std::string source = writeBmp("temp.bmp", rotatedOnFill(photo, frame * 45.0, 0xFFFFFF));
-    const uint32_t image = lib_.open(source.c_str());
-    const std::string target = path("frame.gif");
-    ASSERT_NE(0, lib_.writeGif(target.c_str(), image, 0));
-    lib_.release(image);
-    const std::vector<uint8_t> gif = readWholeFile(target);
-    ASSERT_GT(gif.size(), 13u);
-    const size_t tableSize = 3 * (size_t(1) << ((gif[10] & 7) + 1));
-    const std::vector<uint8_t> table(gif.begin() + 13, gif.begin() + 13 + tableSize);
-    if (frame == 0) firstTable = table;
-    EXPECT_EQ(firstTable, table) << frame;
+  ImgctlPalette grey;
+  grey.count = 4;
+  for (int i = 0; i < 12; ++i) grey.rgb[i] = uint8_t(0x55 * (i / 3));
+  const uint32_t* px = photo.pixels.data();
+  const int w = photo.width, h = photo.height;
+  EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(path("kept.gif").c_str(), px, w, h, w * 4, grey, false));
+  EXPECT_EQ(padded(grey), tablesOf(path("kept.gif")).global);
+  EXPECT_EQ(IMGCTL_USED_OWN_PALETTE, imgctlWriteFrameGif(path("own.gif").c_str(), px, w, h, w * 4, grey, true));
+  EXPECT_EQ(768u, tablesOf(path("own.gif")).global.size());
+
+  ImgctlPalette none;
+  ImgctlPalette turn;
+  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), px, w, h, w * 4, none, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), px, w, h, w * 4 - 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), nullptr, w, h, w * 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), px, 0, h, w * 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteGifWithPalette(path("x.gif").c_str(), px, w, h, w * 4, grey.rgb, 257, 0));
+  EXPECT_EQ(0, imgctlWriteGifWithPalette(path("x.gif").c_str(), px, w, h, w * 4, grey.rgb, 4, 4));
+  EXPECT_EQ(0, imgctlWriteFrameGif(path("no such folder\\x.gif").c_str(), px, w, h, w * 4, grey, true));
+  EXPECT_FALSE(imgctlTurnPalette(px, w, h, w * 2, 0, turn));
+  EXPECT_EQ(0, imgctlMakeTurnPalette(px, w, h, w * 4, 0, turn.rgb, nullptr));
+  EXPECT_EQ((std::vector<std::string>{"kept.gif", "own.gif"}), filesIn(folder_));
+}
+
+namespace {
+
+struct FrameJob {
+  const std::vector<Pixmap>* frames;
+  const ImgctlPalette* palette;
+  std::string folder;
+  int first, step;  // frames first, first + step, ...
+  bool oneThread;
+  int good;
+};
+
+DWORD WINAPI writeFrames(void* argument) {
+  FrameJob* job = static_cast<FrameJob*>(argument);
+  for (size_t i = size_t(job->first); i < job->frames->size(); i += size_t(job->step)) {
+    const Pixmap& f = (*job->frames)[i];
+    const std::string name = job->folder + "\\temp" + std::to_string(i) + ".gif";
+    if (imgctlWriteFrameGif(name.c_str(), f.pixels.data(), f.width, f.height, f.width * 4, *job->palette, true,
+                            job->oneThread) != 0)
+      ++job->good;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// The frames of a turn written on one thread, on four at once, and with
+// the no-helper-thread flag: the same bytes, frame for frame. The frames
+// are large enough for the library's own two-thread path.
+TEST_F(ImgctlDll, FrameBytesDoNotDependOnThreads) {
+  const Pixmap photo = syntheticPhoto(400, 300, 6);
+  ImgctlPalette palette;
+  ASSERT_TRUE(imgctlTurnPalette(photo.pixels.data(), photo.width, photo.height, photo.width * 4, 0xFFFFFF, palette));
+  std::vector<Pixmap> frames;
+  for (int step = 0; step < 8; ++step) frames.push_back(rotatedOnFill(photo, step * 45.0 + 10, 0xFFFFFF));
+  ASSERT_GE(frames[0].pixels.size(), size_t(1) << 17);
+  std::vector<std::vector<std::vector<uint8_t>>> runs;
+  for (int threads : {1, 4, 0}) {
+    SCOPED_TRACE(threads);
+    const std::string sub = path(("run" + std::to_string(threads)).c_str());
+    CreateDirectoryA(sub.c_str(), nullptr);
+    const int n = threads == 0 ? 1 : threads;
+    std::vector<FrameJob> jobs(static_cast<size_t>(n));
+    std::vector<HANDLE> handles;
+    for (int t = 0; t < n; ++t) {
+      jobs[size_t(t)] = FrameJob{&frames, &palette, sub, t, n, threads == 0, 0};
+      handles.push_back(CreateThread(nullptr, 0, writeFrames, &jobs[size_t(t)], 0, nullptr));
+    }
+    WaitForMultipleObjects(DWORD(n), handles.data(), TRUE, INFINITE);
+    int good = 0;
+    for (int t = 0; t < n; ++t) {
+      CloseHandle(handles[size_t(t)]);
+      good += jobs[size_t(t)].good;
+    }
+    EXPECT_EQ(8, good);
+    std::vector<std::vector<uint8_t>> bytes;
+    for (int i = 0; i < 8; ++i) bytes.push_back(readWholeFile(sub + "\\temp" + std::to_string(i) + ".gif"));
+    runs.push_back(bytes);
+    emptyFolder(sub);
+    RemoveDirectoryA(sub.c_str());
+  }
+  for (int i = 0; i < 8; ++i) {
+    ASSERT_GT(runs[0][size_t(i)].size(), 800u) << i;
+    EXPECT_EQ(runs[0][size_t(i)], runs[1][size_t(i)]) << i;
+    EXPECT_EQ(runs[0][size_t(i)], runs[2][size_t(i)]) << i;
   }
 }

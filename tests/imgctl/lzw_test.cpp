@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/imgctl/test_pictures.h"
 
 using imgctl::lzwDecode;
@@ -129,6 +131,24 @@ TEST(LzwRoundTrip, TableResetIsSentAsAClearCode) {
   std::vector<uint8_t> out;
   ASSERT_EQ(imgctl::kLzwOk, lzwDecode(codes.data(), codes.size(), 8, data.size(), out));
   EXPECT_EQ(data, out);
+}
+
+// The encoder fed in pieces, as the conversion feeds it band by band while
+// later bands are still being mapped: the same bytes as in one piece,
+// whatever the cuts (single indices, across table resets, empty pieces).
+TEST(LzwEncoder, PiecesGiveTheBytesOfTheWhole) {
+  const std::vector<uint8_t> data = randomIndices(30011, 8, 5);
+  std::vector<uint8_t> whole;
+  ASSERT_TRUE(lzwEncode(data.data(), data.size(), 8, whole));
+  for (size_t piece : {size_t(1), size_t(7), size_t(4096), size_t(16384)}) {
+    SCOPED_TRACE(piece);
+    std::vector<uint8_t> codes;
+    imgctl::LzwEncoder encoder(8, codes);
+    encoder.add(data.data(), 0);
+    for (size_t at = 0; at < data.size(); at += piece) encoder.add(data.data() + at, std::min(piece, data.size() - at));
+    encoder.finish();
+    EXPECT_EQ(whole, codes);
+  }
 }
 
 TEST(LzwDecode, RefusesBrokenStreams) {
