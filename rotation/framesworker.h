@@ -48,5 +48,11 @@ TurnSource* takeTurnSource(Picture* picture, int* result);
 // Whenever no worker starts, the files made so far are deleted.
 HANDLE startRotationFrames(TurnSource* source, HWND window, int* result);
 
+// Makes frames 1 .. frameCount-1 of the job's turn into the working folder
+// on up to `threads` threads (this one included), each frame after a pause
+// of pauseMs: WorkerSucceeded, or the failure of the lowest-numbered frame
+// that failed. *allMade tells whether every frame exists (not after a stop).
+WorkerResult makeOtherFrames(RotationFramesJob* job, int threads, unsigned pauseMs, bool* allMade);
+
 // The worker's thread procedure; `job` is the RotationFramesJob.
 unsigned __stdcall rotationFramesWorker(void* job);

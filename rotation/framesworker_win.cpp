@@ -151,9 +151,8 @@ unsigned __stdcall frameThread(void* argument) {
   return 0;
 }
 
-// Makes frames 1 .. frameCount-1 on up to `threads` threads (this one
-// included): WorkerSucceeded, or the failure of the lowest-numbered frame
-// that failed. *allMade tells whether every frame exists.
+}  // namespace
+
 WorkerResult makeOtherFrames(RotationFramesJob* job, int threads, unsigned pauseMs, bool* allMade) {
   FrameShare share;
   share.job = job;
@@ -178,6 +177,8 @@ WorkerResult makeOtherFrames(RotationFramesJob* job, int threads, unsigned pause
     if (r != WorkerSucceeded) return r;
   return WorkerSucceeded;
 }
+
+namespace {
 
 // The job's control of the assembly (see the top of the file).
 struct AssemblyWatch {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/appstate.h"
 #include "rotation/framesworker.h"
@@ -122,4 +123,38 @@ TEST_F(StartTest, AFirstFrameThatCannotBeDrawnLeavesNoFile) {
   EXPECT_EQ(-8, start());
   EXPECT_TRUE(filesIn(work.path()).empty());
   EXPECT_EQ('\0', app.firstFramePath[0]);
+}
+
+TEST_F(StartTest, FramesAreTheSameBytesOnOneThreadAndOnFour) {
+  ASSERT_NE(nullptr, load("photo_300x400.png"));
+  int result = 0;
+  TurnSource* source = takeTurnSource(picture, &result);
+  ASSERT_NE(nullptr, source);
+  const PixelRows& rows = source->pixels.rows;
+  ASSERT_TRUE(imgctlTurnPalette(rows.top, rows.width, rows.height, rows.stride, 0x00ffffff,
+                                source->palette));
+  RotationFramesJob& job = app.framesJob;
+  resetFramesJob(&job);
+  job.source = source;
+  job.angleStep = 30;
+  job.frameCount = 12;
+  job.window = testWindow();
+  std::vector<std::string> frames[2];
+  for (int threads : {1, 4}) {
+    bool allMade = false;
+    ASSERT_EQ(WorkerSucceeded, makeOtherFrames(&job, threads, 0, &allMade)) << threads;
+    EXPECT_TRUE(allMade);
+    for (int i = 1; i < 12; ++i) {
+      std::string path = work.file("temp" + std::to_string(i) + ".gif");
+      frames[threads == 4].push_back(readFile(path));
+      DeleteFileA(path.c_str());
+    }
+  }
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_FALSE(frames[0][i].empty()) << i;
+    EXPECT_TRUE(frames[0][i] == frames[1][i]) << "frame " << i + 1;
+  }
+  EXPECT_TRUE(filesIn(work.path()).empty());
+  resetFramesJob(&job);
+  delete source;
 }
