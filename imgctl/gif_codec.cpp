@@ -103,8 +103,8 @@ bool writeGifBlocks(int width, int height, const Palette& palette, const std::ve
 
 int decodeGif(const uint8_t* data, size_t size, DecodedGif& out) {
   out = DecodedGif();
-  if (size < 6 || data[0] != 'G' || data[1] != 'I' || data[2] != 'F') return kGifNotGif;
-  if (size < 13) return kGifTruncated;
+  if (size < 6 || data[0] != 'G' || data[1] != 'I' || data[2] != 'F') return kDecodeNotGif;
+  if (size < 13) return kDecodeTruncated;
   size_t pos = 13;
   const uint8_t screenPacked = data[10];
   Palette global;
@@ -112,42 +112,42 @@ int decodeGif(const uint8_t* data, size_t size, DecodedGif& out) {
   int globalBits = 0;
   if (screenPacked & 0x80) {
     globalBits = (screenPacked & 7) + 1;
-    if (!readTable(data, size, pos, globalBits, global)) return kGifTruncated;
+    if (!readTable(data, size, pos, globalBits, global)) return kDecodeTruncated;
     hasGlobal = true;
   }
   for (;;) {
-    if (pos >= size) return kGifTruncated;
+    if (pos >= size) return kDecodeTruncated;
     const uint8_t introducer = data[pos++];
-    if (introducer == 0x3B) return kGifNoImage;
+    if (introducer == 0x3B) return kDecodeNoImage;
     if (introducer == 0x21) {
-      if (pos >= size) return kGifTruncated;
+      if (pos >= size) return kDecodeTruncated;
       ++pos;  // label: every extension is skipped the same way
-      if (!skipSubBlocks(data, size, pos)) return kGifTruncated;
+      if (!skipSubBlocks(data, size, pos)) return kDecodeTruncated;
       continue;
     }
-    if (introducer != 0x2C) return kGifBadBlock;
-    if (size - pos < 9) return kGifTruncated;
+    if (introducer != 0x2C) return kDecodeBadBlock;
+    if (size - pos < 9) return kDecodeTruncated;
     const int width = le16(data + pos + 4), height = le16(data + pos + 6);
     const uint8_t packed = data[pos + 8];
     pos += 9;
-    if (packed & 0x40) return kGifInterlaced;
+    if (packed & 0x40) return kDecodeInterlaced;
     if (packed & 0x80) {
       out.tableBits = (packed & 7) + 1;
-      if (!readTable(data, size, pos, out.tableBits, out.palette)) return kGifTruncated;
+      if (!readTable(data, size, pos, out.tableBits, out.palette)) return kDecodeTruncated;
     } else if (hasGlobal) {
       out.tableBits = globalBits;
       out.palette = global;
     } else {
-      return kGifNoTable;
+      return kDecodeNoTable;
     }
-    if (pos >= size) return kGifTruncated;
+    if (pos >= size) return kDecodeTruncated;
     const int minCodeSize = data[pos++];
     std::vector<uint8_t> codes;
     for (;;) {
-      if (pos >= size) return kGifTruncated;
+      if (pos >= size) return kDecodeTruncated;
       const size_t n = data[pos++];
       if (n == 0) break;
-      if (size - pos < n) return kGifTruncated;
+      if (size - pos < n) return kDecodeTruncated;
       codes.insert(codes.end(), data + pos, data + pos + n);
       pos += n;
     }
@@ -156,10 +156,10 @@ int decodeGif(const uint8_t* data, size_t size, DecodedGif& out) {
     const int r = lzwDecode(codes.data(), codes.size(), minCodeSize, count, out.indices);
     // A missing end code is tolerated when every pixel arrived, as most
     // decoders do.
-    if ((r != kLzwOk && r != kLzwEndless) || out.indices.size() != count) return kGifBadData;
+    if ((r != kLzwOk && r != kLzwEndless) || out.indices.size() != count) return kDecodeBadData;
     out.width = width;
     out.height = height;
-    return kGifOk;
+    return kDecodeOk;
   }
 }
 

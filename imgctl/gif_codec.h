@@ -43,14 +43,14 @@ struct DecodedGif {
 };
 
 enum GifDecodeResult {
-  kGifOk = 1,
-  kGifNotGif = -1,      // no "GIF" signature
-  kGifTruncated = -2,   // a block ends past the data
-  kGifBadBlock = -3,    // unknown block introducer before the first image
-  kGifNoImage = -4,     // trailer before any image
-  kGifNoTable = -5,     // the image has no colour table at all
-  kGifBadData = -6,     // LZW data undecodable or too short for the image
-  kGifInterlaced = -7,  // interlaced images are not decoded here
+  kDecodeOk = 1,
+  kDecodeNotGif = -1,      // no "GIF" signature
+  kDecodeTruncated = -2,   // a block ends past the data
+  kDecodeBadBlock = -3,    // unknown block introducer before the first image
+  kDecodeNoImage = -4,     // trailer before any image
+  kDecodeNoTable = -5,     // the image has no colour table at all
+  kDecodeBadData = -6,     // LZW data undecodable or too short for the image
+  kDecodeInterlaced = -7,  // interlaced images are not decoded here
 };
 
 // Decodes the first image of the GIF file in data[0, size).

@@ -19,7 +19,7 @@ namespace {
 
 void checkGif(const imgctl::Pixmap& picture, const std::vector<uint8_t>& gif, const imgctl::ConvertReport& report) {
   imgctl::DecodedGif back;
-  if (imgctl::decodeGif(gif.data(), gif.size(), back) != imgctl::kGifOk) std::abort();
+  if (imgctl::decodeGif(gif.data(), gif.size(), back) != imgctl::kDecodeOk) std::abort();
   if (back.width != picture.width || back.height != picture.height) std::abort();
   if (report.exact) {
     for (size_t i = 0; i < picture.pixels.size(); ++i)

@@ -42,7 +42,7 @@ Converted frame(const Pixmap& p, const Palette& shared, bool allowOwn, bool twoT
 // The pixels a GIF decodes to, through its own colour table.
 Pixmap decodedPixels(const std::vector<uint8_t>& gif) {
   imgctl::DecodedGif d;
-  EXPECT_EQ(imgctl::kGifOk, imgctl::decodeGif(gif.data(), gif.size(), d));
+  EXPECT_EQ(imgctl::kDecodeOk, imgctl::decodeGif(gif.data(), gif.size(), d));
   Pixmap p;
   p.width = d.width;
   p.height = d.height;
@@ -153,7 +153,7 @@ TEST(FrameToGif, TableIsTheGivenPaletteByteForByte) {
                                          0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(expected, tableBytes(c.gif));
   imgctl::DecodedGif d;
-  ASSERT_EQ(imgctl::kGifOk, imgctl::decodeGif(c.gif.data(), c.gif.size(), d));
+  ASSERT_EQ(imgctl::kDecodeOk, imgctl::decodeGif(c.gif.data(), c.gif.size(), d));
   double error = 0;
   for (size_t i = 0; i < photo.pixels.size(); ++i) {
     ASSERT_LT(d.indices[i], 4) << i;  // never the second of two equal entries

@@ -57,7 +57,7 @@ TEST(EncodeGif, SizesTheTableToTheColoursUsed) {
     EXPECT_EQ(c.bits < 2 ? 2 : c.bits, gif[tableEnd + 10]);  // LZW minimum code size
 
     DecodedGif back;
-    ASSERT_EQ(imgctl::kGifOk, decodeGif(gif.data(), gif.size(), back));
+    ASSERT_EQ(imgctl::kDecodeOk, decodeGif(gif.data(), gif.size(), back));
     EXPECT_EQ(c.bits, back.tableBits);
     EXPECT_EQ(indices, back.indices);
   }
@@ -90,7 +90,7 @@ TEST(EncodeGif, SplitsDataInto255ByteSubBlocks) {
   EXPECT_EQ(0x3B, gif.back());
 
   DecodedGif back;
-  ASSERT_EQ(imgctl::kGifOk, decodeGif(gif.data(), gif.size(), back));
+  ASSERT_EQ(imgctl::kDecodeOk, decodeGif(gif.data(), gif.size(), back));
   EXPECT_EQ(indices, back.indices);
   EXPECT_EQ(w, back.width);
   EXPECT_EQ(h, back.height);

@@ -83,7 +83,7 @@ inline imgctl::Pixmap gifPixels(const std::string& path) {
   const std::vector<uint8_t> bytes = readWholeFile(path);
   imgctl::DecodedGif d;
   imgctl::Pixmap p;
-  if (imgctl::decodeGif(bytes.data(), bytes.size(), d) != imgctl::kGifOk) return p;
+  if (imgctl::decodeGif(bytes.data(), bytes.size(), d) != imgctl::kDecodeOk) return p;
   p.width = d.width;
   p.height = d.height;
   for (uint8_t i : d.indices) p.pixels.push_back(d.palette.colours[i]);
