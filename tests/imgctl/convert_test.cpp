@@ -50,7 +50,7 @@ std::vector<uint8_t> tableBytes(const std::vector<uint8_t>& gif) {
 Pixmap hatPhoto() {
   Pixmap p;
   const std::vector<uint8_t> b =
-      imgctl_test::readFileBytes(std::string(QB_TESTDATA) + "/imgctl/photo_24bit_v5_header_90x112.bmp");
+      qbtest::readFileBytes(qbtest::testDataPath("imgctl/photo_24bit_v5_header_90x112.bmp"));
   EXPECT_EQ(imgctl::kBmpOk, imgctl::readBmp(b.data(), b.size(), p));
   return p;
 }

@@ -5,7 +5,10 @@
 
 #include "picture/picture.h"
 #include "shell/appstate.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

@@ -14,8 +14,10 @@
 #include "rotation/rotation.h"
 #include "shell/appstate.h"
 #include "tests/rotation/checks.h"
-#include "tests/support/files_win.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 
