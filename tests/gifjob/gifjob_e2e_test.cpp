@@ -339,58 +339,50 @@ TEST(StopCommand, ForceStopDuringAssemblyWithNoLetsTheJobFinish) {
   EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
-TEST(StopCommand, WorkerDoneDuringTheQuestionIsReportedAfterNo) {
-  ScratchFolder dir;
+namespace {
+
+// A job whose output's folder goes while the worker pauses before it
+// assembles, and the stop question over it: the assembly then fails at
+// once, and the worker deletes its frames just before it reports its end.
+// Once they are gone and the program is idle, the report has arrived while
+// the question is still shown.
+void askWhileTheWorkerFails(App& app, const ScratchFolder& dir, Box* box) {
   std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
-  std::string outFolder = dir.file("out");
-  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
-  std::string output = outFolder + "\\turn.gif";
-  App app;
-  AppGuard guard(app);
+  dir.makeFolder("out");
   ASSERT_TRUE(launchViewer(app, picture, 1500)) << app.error;
   HWND params = openParamsDialog(app, 180);
   ASSERT_NE(nullptr, params) << app.error;
-  ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, dir.file("out\\turn.gif"))) << app.error;
   ASSERT_TRUE(waitProgress(app, 2, 2)) << app.error;
-  // The worker pauses before it assembles: the output's folder goes, and
-  // the question comes up; the assembly then fails at once and its
-  // WorkerDone arrives while the question is still shown.
-  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
+  ASSERT_TRUE(RemoveDirectoryA(dir.file("out").c_str()));
   PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
-  Box box;
-  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
-  // The worker deletes its frames just before it reports its end; once they
-  // are gone and the program is idle, the report has arrived and waits for
-  // the answer.
+  ASSERT_TRUE(waitBox(app, "Alert", box)) << app.error;
   ASSERT_TRUE(waitUntil([] { return filesIn(programWorkFolder()).empty(); }, 10000));
   ASSERT_TRUE(waitIdle(app)) << app.error;
-  EXPECT_EQ(box.window, findDialog(app)) << windowText(findDialog(app));
+  EXPECT_EQ(box->window, findDialog(app)) << windowText(findDialog(app));
+}
+
+}  // namespace
+
+TEST(StopCommand, WorkerDoneDuringTheQuestionIsReportedAfterNo) {
+  ScratchFolder dir;
+  App app;
+  AppGuard guard(app);
+  Box box;
+  ASSERT_NO_FATAL_FAILURE(askWhileTheWorkerFails(app, dir, &box));
   ASSERT_TRUE(pressDialogButton(app, box.window, IDNO)) << app.error;
   EXPECT_EQ("アニメGIFファイルの作成に失敗", waitOutcome(app)) << app.error;
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(outFolder.c_str()));
+  EXPECT_FALSE(folderExists(dir.file("out")));
   EXPECT_TRUE(filesIn(programWorkFolder()).empty());
   EXPECT_EQ(windowTitle(app), "quadrants.png");
 }
 
 TEST(StopCommand, WorkerDoneDuringTheQuestionThenYesStillEndsTheProgram) {
   ScratchFolder dir;
-  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
-  std::string outFolder = dir.file("out");
-  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, picture, 1500)) << app.error;
-  HWND params = openParamsDialog(app, 180);
-  ASSERT_NE(nullptr, params) << app.error;
-  ASSERT_TRUE(confirmAndName(app, params, outFolder + "\\turn.gif")) << app.error;
-  ASSERT_TRUE(waitProgress(app, 2, 2)) << app.error;
-  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
-  PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
   Box box;
-  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
-  ASSERT_TRUE(waitUntil([] { return filesIn(programWorkFolder()).empty(); }, 10000));
-  ASSERT_TRUE(waitIdle(app)) << app.error;
-  EXPECT_EQ(box.window, findDialog(app)) << windowText(findDialog(app));
+  ASSERT_NO_FATAL_FAILURE(askWhileTheWorkerFails(app, dir, &box));
   clickButton(box.window, IDYES);
   ASSERT_TRUE(waitExit(app, 5000)) << app.error;
   EXPECT_TRUE(filesIn(programWorkFolder()).empty());

@@ -2,10 +2,19 @@
 // streams take code page 932 names as they are under Wine.
 #include "tests/support/files.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 
 namespace qbtest {
+
+ScratchFolder::~ScratchFolder() { removeTree(path_); }
+
+std::string ScratchFolder::write(const std::string& name, const std::string& bytes) const {
+  EXPECT_TRUE(writeFile(file(name), bytes)) << name;
+  return file(name);
+}
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -31,14 +31,7 @@ ScratchFolder::ScratchFolder() {
   }
 }
 
-ScratchFolder::~ScratchFolder() { removeTree(path_); }
-
 std::string ScratchFolder::file(const std::string& name) const { return path_ + "\\" + name; }
-
-std::string ScratchFolder::write(const std::string& name, const std::string& bytes) const {
-  EXPECT_TRUE(writeFile(file(name), bytes)) << name;
-  return file(name);
-}
 
 std::string ScratchFolder::copy(const std::string& dataRelative, const std::string& name) const {
   const std::string target = file(name);
