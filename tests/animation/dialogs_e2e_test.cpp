@@ -142,9 +142,10 @@ TEST(SceneDialogE2E, ShowsTheChosenFrameAndStepsItWithTheMouse) {
   ASSERT_TRUE(launchViewer(app, gifPath("twelve_frames.gif"))) << app.error;
   ASSERT_TRUE(waitForFrame(app, kTwelve, 5));
   ASSERT_TRUE(postCommand(app, IDM_STOP_ANIMATION)) << app.error;
-  // A frame the thread drew just before the pause may be painted after the
-  // command: one more idle wait lets that paint through.
-  ASSERT_TRUE(waitIdle(app)) << app.error;
+  // A frame the thread drew just before the pause may reach the screen
+  // after the command; repainted from the frozen surface, the window shows
+  // it now.
+  ASSERT_TRUE(repaintWindow(app)) << app.error;
   int paused = shownFrame(app, kTwelve);
   ASSERT_GE(paused, 5);
   // Outside one-scene mode a click changes nothing.

@@ -208,6 +208,12 @@ bool waitIdle(App& app, int timeoutMs) {
   return waitPainted(app, app.window, remainingMs(start, timeoutMs));
 }
 
+bool repaintWindow(App& app, int timeoutMs) {
+  if (app.window == NULL || !InvalidateRect(app.window, NULL, FALSE))
+    return failGoneOrHung(app, "InvalidateRect");
+  return waitIdle(app, timeoutMs);
+}
+
 bool postMessageIdle(App& app, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs) {
   if (app.window == NULL || !PostMessageA(app.window, message, wParam, lParam))
     return failGoneOrHung(app, "PostMessage");

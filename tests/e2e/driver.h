@@ -74,6 +74,9 @@ bool waitIdle(App& app, int timeoutMs = kIdleTimeoutMs);
 // A window invalidated again and again (an animation) is taken as it is
 // after two seconds.
 bool waitPainted(App& app, HWND window, int timeoutMs = kIdleTimeoutMs);
+// Invalidates the whole client area, as a window moving away would, and
+// waits until the program has painted it again.
+bool repaintWindow(App& app, int timeoutMs = kIdleTimeoutMs);
 // Posts WM_COMMAND (command number in the low word, 0 in the high word,
 // no control) to the main window, then waits until idle.
 bool postCommand(App& app, int command, int timeoutMs = kIdleTimeoutMs);
