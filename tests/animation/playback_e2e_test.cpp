@@ -15,6 +15,8 @@
 #include "resources/resource.h"
 #include "tests/animation/viewer_session.h"
 
+using qbtest::waitUntil;
+
 namespace {
 
 const int kStopGif = IDM_STOP_ANIMATION, kPlayGif = IDM_PLAY_ANIMATION;
@@ -138,8 +140,9 @@ TEST(PlaybackE2E, ZoomKeepsTheOneThreadPlaying) {
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, gifPath("three_50_100_150.gif"))) << app.error;
+  // Frame 0 on screen: the playback thread runs (the launch waited for the
+  // program to be idle, so no start-up thread is left to come or go).
   ASSERT_TRUE(waitForFrame(app, kThree, 0));
-  Sleep(300);
   int threads = threadCount(app);
   PostMessageA(app.window, WM_COMMAND, IDM_ZOOM, 0);
   HWND dialog = waitDialog(app);
@@ -162,14 +165,13 @@ TEST(PlaybackE2E, ZoomKeepsTheOneThreadPlaying) {
 // pause is posted together with the step so that it often arrives before
 // the new thread has run at all.
 TEST(PlaybackE2E, PauseThenOpenAnotherNeverHangsOrLeavesAThread) {
-  GifFolder folder;
-  std::string first = folder.add("three_50_100_150.gif", "a.gif");
-  folder.add("twelve_frames.gif", "b.gif");
+  qbtest::ScratchFolder folder;
+  std::string first = folder.copy("animation/three_50_100_150.gif", "a.gif");
+  folder.copy("animation/twelve_frames.gif", "b.gif");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, first)) << app.error;
   ASSERT_TRUE(waitForFrame(app, kThree, 0));
-  Sleep(500);
   int threads = threadCount(app);
   ASSERT_GT(threads, 0);
   for (int round = 0; round < 50; ++round) {
@@ -183,8 +185,8 @@ TEST(PlaybackE2E, PauseThenOpenAnotherNeverHangsOrLeavesAThread) {
   // Fifty rounds end on a.gif, paused on its first frame.
   EXPECT_TRUE(isGrey(app, IDM_STOP_ANIMATION));
   EXPECT_FALSE(isGrey(app, IDM_PLAY_ANIMATION));
-  Sleep(500);
-  EXPECT_LE(threadCount(app), threads);
+  // An ended thread may take a moment to leave the process's list.
+  EXPECT_TRUE(waitUntil([&] { return threadCount(app) <= threads; }, 5000)) << threadCount(app);
   // It still plays.
   ASSERT_TRUE(postCommand(app, kPlayGif)) << app.error;
   EXPECT_GE(watchFrames(app, kThree, 1300).size(), 2u);
@@ -209,9 +211,9 @@ TEST(PlaybackE2E, PauseThenCloseNeverHangs) {
 }
 
 TEST(PlaybackE2E, PictureOpenedWhilePausedAtSpeedTwoPlaysAtSpeedOne) {
-  GifFolder folder;
-  std::string first = folder.add("three_50_100_150.gif", "a.gif");
-  folder.add("three_50_100_150.gif", "b.gif");
+  qbtest::ScratchFolder folder;
+  std::string first = folder.copy("animation/three_50_100_150.gif", "a.gif");
+  folder.copy("animation/three_50_100_150.gif", "b.gif");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, first)) << app.error;
@@ -249,7 +251,10 @@ TEST(PlaybackE2E, ZeroDelaysPlayAndStillPauseAndCloseAtOnce) {
   ASSERT_TRUE(launchViewer(app, gifPath("zero_delays.gif"))) << app.error;
   EXPECT_GE(watchFrames(app, kThree, 1000).size(), 3u);
   ASSERT_TRUE(postCommand(app, kStopGif)) << app.error;
-  Sleep(100);
+  // A frame the thread drew just before the pause may reach the screen
+  // after the command; repainted from the frozen surface, the window shows
+  // it now.
+  ASSERT_TRUE(repaintWindow(app)) << app.error;
   EXPECT_EQ(1u, watchFrames(app, kThree, 1000).size());
   ASSERT_TRUE(postCommand(app, kPlayGif)) << app.error;
   EXPECT_GE(watchFrames(app, kThree, 500).size(), 3u);
@@ -270,10 +275,8 @@ TEST(PlaybackE2E, PicturesThatAreNoAnimationGetNoThread) {
   {
     App app;
     AppGuard guard(app);
-    ASSERT_TRUE(launchViewer(app, windowsPath(std::string(QB_TESTDATA) +
-                                              "/pictures/painting_tiny_21x32.png")))
+    ASSERT_TRUE(launchViewer(app, qbtest::testDataPath("pictures/painting_tiny_21x32.png")))
         << app.error;
-    Sleep(500);
     stillThreads = threadCount(app);
     ASSERT_GT(stillThreads, 0);
   }
@@ -282,8 +285,8 @@ TEST(PlaybackE2E, PicturesThatAreNoAnimationGetNoThread) {
     App app;
     AppGuard guard(app);
     ASSERT_TRUE(launchViewer(app, gifPath(name))) << app.error;
-    Sleep(500);
-    EXPECT_EQ(stillThreads, threadCount(app));
+    EXPECT_TRUE(waitUntil([&] { return threadCount(app) == stillThreads; }, 2000))
+        << threadCount(app) << " threads, " << stillThreads << " for a still picture";
     for (int command : {IDM_STOP_ANIMATION, IDM_PLAY_ANIMATION, IDM_PLAYBACK_SPEED, IDM_SCENE})
       EXPECT_TRUE(isGrey(app, command)) << command;
     uint32_t before = shownColour(app);

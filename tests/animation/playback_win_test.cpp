@@ -13,7 +13,11 @@
 #include "animation/animation.h"
 #include "core/appstate.h"
 #include "picture/picture.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+#include "tests/support/wait.h"
+
+using namespace qbtest;
 
 namespace {
 
@@ -54,13 +58,8 @@ class PlaybackTest : public ::testing::Test {
     return -1;
   }
   // Waits up to timeoutMs until the surface shows frame index.
-  bool waitForFrame(const COLORREF* colours, int count, int index, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-      if (shownIndex(colours, count) == index) return true;
-      Sleep(2);
-    }
-    return false;
+  bool waitForFrame(const COLORREF* colours, int count, int index, int timeoutMs) {
+    return waitUntil([&] { return shownIndex(colours, count) == index; }, timeoutMs, 2);
   }
   // The distinct frames shown, in order, while sampling for durationMs.
   std::vector<int> watch(const COLORREF* colours, int count, DWORD durationMs) {
@@ -100,7 +99,7 @@ TEST_F(PlaybackTest, PauseFreezesTheFrameAndResumeGoesOnWithTheNext) {
   EXPECT_EQ(1, pausePlayback(picture));
   EXPECT_EQ(0, picture->running);
   EXPECT_EQ(0, pausePlayback(picture));  // already paused
-  Sleep(300);                            // a pass under way ends its delay
+  // The pause took the surface lock: a pass under way draws nothing more.
   int frozen = shownIndex(kTwelve, 12);
   ASSERT_GE(frozen, 2);
   EXPECT_EQ(static_cast<UINT>(frozen), shownFrame(picture));
@@ -242,7 +241,6 @@ TEST_F(PlaybackTest, ZeroDelaysPlayFastAndStillPauseAndStopAtOnce) {
   std::vector<int> seen = watch(kThree, 3, 300);
   EXPECT_GE(seen.size(), 3u);  // it plays
   EXPECT_EQ(1, pausePlayback(picture));
-  Sleep(50);
   int frozen = shownIndex(kThree, 3);
   EXPECT_GE(frozen, 0);
   EXPECT_EQ(std::vector<int>{frozen}, watch(kThree, 3, 300));

@@ -15,13 +15,7 @@ const uint32_t kTwelveColours[12] = {
     0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080,
 };
 
-std::string gifPath(const std::string& name) {
-  return windowsPath(std::string(QB_TESTDATA) + "/animation/" + name);
-}
-
-bool launchViewer(App& app, const std::string& windowsPicturePath) {
-  return launchApp(app, binFolder() + "quobixlens.exe", windowsPicturePath, "quobixlens");
-}
+std::string gifPath(const std::string& name) { return qbtest::testDataPath("animation/" + name); }
 
 uint32_t shownColour(App& app) {
   HDC dc = GetDC(app.window);
@@ -40,12 +34,7 @@ int shownFrame(App& app, const Palette& palette) {
 }
 
 bool waitForFrame(App& app, const Palette& palette, int frame, int timeoutMs) {
-  DWORD start = GetTickCount();
-  do {
-    if (shownFrame(app, palette) == frame) return true;
-    Sleep(2);
-  } while (GetTickCount() - start < static_cast<DWORD>(timeoutMs));
-  return false;
+  return qbtest::waitUntil([&] { return shownFrame(app, palette) == frame; }, timeoutMs, 2);
 }
 
 std::vector<int> watchFrames(App& app, const Palette& palette, int ms) {
@@ -149,27 +138,4 @@ void dragSlider(HWND dialog, int position) {
 
 int sliderPosition(HWND dialog) {
   return static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_SPEED_SLIDER), TBM_GETPOS, 0, 0));
-}
-
-GifFolder::GifFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  static int serial = 0;
-  do {
-    path_ = std::string(temp) + "qbanim-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-  } while (!CreateDirectoryA(path_.c_str(), nullptr));
-}
-
-GifFolder::~GifFolder() {
-  for (const std::string& file : files_) DeleteFileA(file.c_str());
-  RemoveDirectoryA(path_.c_str());
-}
-
-std::string GifFolder::add(const std::string& gif, const std::string& name) {
-  std::string file = path_ + "\\" + name;
-  EXPECT_TRUE(CopyFileA(gifPath(gif).c_str(), file.c_str(), FALSE)) << name;
-  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-  files_.push_back(file);
-  return file;
 }

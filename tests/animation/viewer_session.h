@@ -1,6 +1,7 @@
 // Helpers of the playback tests that drive the whole program: the test
 // GIFs, one screen pixel that names the frame on show, frame timing by
 // sampling that pixel, the process's thread count and the two dialogs.
+// Scratch folders and waits come from the support library.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/support/files.h"
+#include "tests/support/wait.h"
 
 // Frame colours of the files make_gifs.py writes (0x00RRGGBB).
 extern const uint32_t kThreeColours[3];
@@ -25,7 +28,6 @@ const Palette kTwelve = {kTwelveColours, 12};
 
 // Windows path of a test GIF (tests/data/animation).
 std::string gifPath(const std::string& name);
-bool launchViewer(App& app, const std::string& windowsPicturePath);
 
 // The colour of client pixel (5, 5) as the screen shows it, and the frame
 // it names: -1 for any other colour (the grey of no picture, say).
@@ -70,18 +72,3 @@ bool isEnabled(HWND dialog, int id);
 // notification to the dialog.
 void dragSlider(HWND dialog, int position);
 int sliderPosition(HWND dialog);
-
-// A scratch folder of the program's pictures, removed with its files.
-class GifFolder {
- public:
-  GifFolder();
-  ~GifFolder();
-  GifFolder(const GifFolder&) = delete;
-  GifFolder& operator=(const GifFolder&) = delete;
-  // Copies a test GIF in under a name of its own; the Windows path.
-  std::string add(const std::string& gif, const std::string& name);
-
- private:
-  std::string path_;
-  std::vector<std::string> files_;
-};

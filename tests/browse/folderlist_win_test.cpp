@@ -7,7 +7,10 @@
 
 #include "browse/browse.h"
 #include "core/appstate.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

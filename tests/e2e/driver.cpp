@@ -4,6 +4,10 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "tests/support/wait.h"
+
+using qbtest::waitUntil;
+
 bool fail(App& app, const char* format, ...) {
   char text[1024];
   va_list args;
@@ -27,13 +31,6 @@ std::string binFolder() {
   std::string folder(path, n);
   size_t slash = folder.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
-std::string windowsPath(const std::string& unixPath) {
-  std::string out = "Z:";
-  for (char c : unixPath)
-    out += c == '/' ? '\\' : c;
-  return out;
 }
 
 bool isRunning(const App& app) {
@@ -111,20 +108,18 @@ bool launchApp(App& app, const std::string& exe, const std::string& arguments,
   app.process = info.hProcess;
   app.processId = info.dwProcessId;
 
-  while (app.window == NULL) {
-    if (!isRunning(app)) {
-      failGoneOrHung(app, "waiting for the main window");
-      return false;
-    }
-    app.window = findTopLevel(app.processId, windowClass.c_str());
-    if (app.window != NULL)
-      break;
-    if (remainingMs(start, timeoutMs) == 0) {
-      killApp(app);
-      return fail(app, "no visible window of class %s within %d ms", windowClass.c_str(),
-                  timeoutMs);
-    }
-    Sleep(20);
+  bool ended = false;
+  waitUntil([&] {
+    ended = !isRunning(app);
+    app.window = ended ? NULL : findTopLevel(app.processId, windowClass.c_str());
+    return ended || app.window != NULL;
+  }, remainingMs(start, timeoutMs), 20);
+  if (ended)
+    return failGoneOrHung(app, "waiting for the main window");
+  if (app.window == NULL) {
+    killApp(app);
+    return fail(app, "no visible window of class %s within %d ms", windowClass.c_str(),
+                timeoutMs);
   }
   app.threadId = GetWindowThreadProcessId(app.window, NULL);
   if (!roundTrip(app, remainingMs(start, timeoutMs)) ||
@@ -138,20 +133,39 @@ bool launchApp(App& app, const std::string& exe, const std::string& arguments,
   return true;
 }
 
+bool launchViewer(App& app, const std::string& picture) {
+  return launchApp(app, binFolder() + "quobixlens.exe", picture, "quobixlens");
+}
+
+static BOOL CALLBACK findUnpainted(HWND child, LPARAM lParam) {
+  if (!GetUpdateRect(child, NULL, FALSE))
+    return TRUE;
+  *(bool*)lParam = true;
+  return FALSE;
+}
+
+static bool paintPending(HWND window) {
+  bool pending = GetUpdateRect(window, NULL, FALSE) != FALSE;
+  if (!pending)
+    EnumChildWindows(window, findUnpainted, (LPARAM)&pending);
+  return pending;
+}
+
 // WM_PAINT comes after every posted message, so the marker is handled
-// before the repaint its command asked for. Wait until the window has no
-// update region left (BeginPaint empties it), then one round trip lets the
-// paint handler finish. A window that is invalidated again and again (an
-// animation) is given kPaintSettleMs and then taken as it is.
-static bool flushPaint(App& app, int timeoutMs) {
+// before the repaint its command asked for; BeginPaint empties the update
+// region, and one round trip then lets the paint handler finish.
+bool waitPainted(App& app, HWND window, int timeoutMs) {
   const int kPaintSettleMs = 2000;
   DWORD start = GetTickCount();
-  while (GetUpdateRect(app.window, NULL, FALSE)) {
-    if (remainingMs(start, timeoutMs < kPaintSettleMs ? timeoutMs : kPaintSettleMs) == 0)
-      break;
-    Sleep(5);
-  }
-  return roundTrip(app, remainingMs(start, timeoutMs));
+  waitUntil([&] { return !paintPending(window); },
+            timeoutMs < kPaintSettleMs ? timeoutMs : kPaintSettleMs, 5);
+  DWORD_PTR ignored = 0;
+  int left = remainingMs(start, timeoutMs);
+  if (window == app.window)
+    return roundTrip(app, left);
+  if (left <= 0 || !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, (UINT)left, &ignored))
+    return failGoneOrHung(app, "WM_NULL round trip to a painted window");
+  return true;
 }
 
 bool waitIdle(App& app, int timeoutMs) {
@@ -165,30 +179,39 @@ bool waitIdle(App& app, int timeoutMs) {
     Sleep(100);
     if (!roundTrip(app, remainingMs(start, timeoutMs)))
       return false;
-    return flushPaint(app, remainingMs(start, timeoutMs));
+    return waitPainted(app, app.window, remainingMs(start, timeoutMs));
   }
   static const UINT marker = RegisterWindowMessageA(QB_PROBE_MARKER_NAME);
   uint32_t number = ++app.markerSent;
   DWORD lastPost = 0;
-  for (;;) {
+  bool broken = false;
+  bool seenMarker = waitUntil([&] {
     // A marker can be lost behind a closing modal dialog (see driver.h), so
     // it is posted again each second until one arrives; they all carry the
     // same number.
     if (lastPost == 0 || GetTickCount() - lastPost >= 1000) {
-      if (!PostMessageA(app.window, marker, number, 0))
-        return failGoneOrHung(app, "posting the idle marker");
+      if (!PostMessageA(app.window, marker, number, 0)) {
+        failGoneOrHung(app, "posting the idle marker");
+        return broken = true;
+      }
       lastPost = GetTickCount();
     }
     int32_t seen = 0;
     if (!readMarkerSeen(app, &seen))
-      return false;
-    if ((int32_t)(seen - (int32_t)number) >= 0)
-      break;
-    if (remainingMs(start, timeoutMs) == 0)
-      return failGoneOrHung(app, "waiting for the program to become idle");
-    Sleep(5);
-  }
-  return flushPaint(app, remainingMs(start, timeoutMs));
+      return broken = true;
+    return (int32_t)(seen - (int32_t)number) >= 0;
+  }, remainingMs(start, timeoutMs), 5);
+  if (broken)
+    return false;
+  if (!seenMarker)
+    return failGoneOrHung(app, "waiting for the program to become idle");
+  return waitPainted(app, app.window, remainingMs(start, timeoutMs));
+}
+
+bool repaintWindow(App& app, int timeoutMs) {
+  if (app.window == NULL || !InvalidateRect(app.window, NULL, FALSE))
+    return failGoneOrHung(app, "InvalidateRect");
+  return waitIdle(app, timeoutMs);
 }
 
 bool postMessageIdle(App& app, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs) {

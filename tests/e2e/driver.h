@@ -52,8 +52,6 @@ struct App {
 // Folder of the running test executable (with a trailing backslash); the
 // program, the probe and the tools of the build all live there.
 std::string binFolder();
-// The Windows form of a path of the Unix tree ("Z:\...").
-std::string windowsPath(const std::string& unixPath);
 
 // Starts exe with the given command line tail (passed as is after the
 // quoted program path), waits for a visible top-level window of
@@ -61,12 +59,24 @@ std::string windowsPath(const std::string& unixPath);
 // loads the probe into it. On failure the process is killed.
 bool launchApp(App& app, const std::string& exe, const std::string& arguments,
                const std::string& windowClass, int timeoutMs = kLaunchTimeoutMs);
+// The viewer, quobixlens.exe of binFolder, on a picture (a Windows path, or
+// "" for none).
+bool launchViewer(App& app, const std::string& picture);
 // Loads qbprobe.dll (from binFolder) into the target and installs the
 // marker procedure on the main window. launchApp calls it.
 bool attachProbe(App& app, int timeoutMs = kIdleTimeoutMs);
 
-// Waits until the program has handled everything posted to it so far.
+// Waits until the program has handled everything posted to it so far,
+// painting included.
 bool waitIdle(App& app, int timeoutMs = kIdleTimeoutMs);
+// Waits until a window of the program (the main window or a dialog) and
+// its controls have nothing left to paint and the paint handler is done.
+// A window invalidated again and again (an animation) is taken as it is
+// after two seconds.
+bool waitPainted(App& app, HWND window, int timeoutMs = kIdleTimeoutMs);
+// Invalidates the whole client area, as a window moving away would, and
+// waits until the program has painted it again.
+bool repaintWindow(App& app, int timeoutMs = kIdleTimeoutMs);
 // Posts WM_COMMAND (command number in the low word, 0 in the high word,
 // no control) to the main window, then waits until idle.
 bool postCommand(App& app, int command, int timeoutMs = kIdleTimeoutMs);

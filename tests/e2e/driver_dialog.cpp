@@ -6,6 +6,10 @@
 // not as it was created.
 #include "tests/e2e/driver_internal.h"
 
+#include "tests/support/wait.h"
+
+using qbtest::waitUntil;
+
 struct DialogSearch {
   DWORD processId;
   HWND found;         // the first enabled one in z-order (the innermost modal)
@@ -39,21 +43,18 @@ HWND findDialog(const App& app) {
 }
 
 HWND waitDialog(App& app, int timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    HWND dialog = findDialog(app);
-    if (dialog != NULL)
-      return dialog;
-    if (!isRunning(app)) {
-      fail(app, "waiting for a dialog: the program has ended");
-      return NULL;
-    }
-    if (remainingMs(start, timeoutMs) == 0) {
-      fail(app, "no dialog or message box within %d ms", timeoutMs);
-      return NULL;
-    }
-    Sleep(20);
-  }
+  HWND dialog = NULL;
+  bool ended = false;
+  waitUntil([&] {
+    dialog = findDialog(app);
+    ended = dialog == NULL && !isRunning(app);
+    return dialog != NULL || ended;
+  }, timeoutMs, 20);
+  if (ended)
+    fail(app, "waiting for a dialog: the program has ended");
+  else if (dialog == NULL)
+    fail(app, "no dialog or message box within %d ms", timeoutMs);
+  return dialog;
 }
 
 std::string windowText(HWND window) {
@@ -123,19 +124,18 @@ bool pressDialogButton(App& app, HWND dialog, int buttonId, int timeoutMs) {
   // whatever it fetches next.
   if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button))
     return fail(app, "posting the click on button %d failed", buttonId);
-  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
-    if (!isRunning(app))
-      return true;  // the answer ended the program; the caller checks the exit code
-    if (remainingMs(start, timeoutMs) == 0)
-      return fail(app, "the dialog was still shown %d ms after button %d", timeoutMs, buttonId);
-    Sleep(10);
-  }
+  bool gone = waitUntil([&] {
+    return !(IsWindow(dialog) && IsWindowVisible(dialog)) || !isRunning(app);
+  }, timeoutMs, 10);
+  if (!isRunning(app))
+    return true;  // the answer ended the program; the caller checks the exit code
+  if (!gone)
+    return fail(app, "the dialog was still shown %d ms after button %d", timeoutMs, buttonId);
   // A settle of about 150 ms, then a full idle wait: Wine can swallow the
   // first message posted to the owner right after a modal dialog closes.
   // The answer may also end the program (Yes to closing), which the settle
   // notices; there is no window to synchronise with then.
-  for (int i = 0; i < 15 && isRunning(app) && IsWindow(app.window); ++i)
-    Sleep(10);
+  waitUntil([&] { return !isRunning(app) || !IsWindow(app.window); }, 150, 10);
   if (!isRunning(app) || !IsWindow(app.window))
     return true;
   return waitIdle(app, remainingMs(start, timeoutMs) + kIdleTimeoutMs);

@@ -28,6 +28,9 @@
 #include <string.h>
 
 #include "tests/e2e/driver.h"
+#include "tests/support/wait.h"
+
+using qbtest::waitUntil;
 
 namespace {
 
@@ -73,21 +76,16 @@ bool adopt(App& app, HWND window) {
 }
 
 int waitCommand(const char* className, int seconds) {
-  DWORD start = GetTickCount();
-  DWORD limit = (DWORD)seconds * 1000;
-  for (;;) {
+  bool answered = waitUntil([&] {
     HWND window = findVisible(className);
     DWORD_PTR ignored = 0;
-    if (window != NULL &&
-        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored))
-      return finish(0);
-    if (GetTickCount() - start >= limit) {
-      fprintf(stderr, "qbdrive: no answering window of class %s within %d s\n", className,
-              seconds);
-      return finish(1);
-    }
-    Sleep(50);
-  }
+    return window != NULL &&
+           SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
+  }, seconds * 1000, 50);
+  if (!answered)
+    fprintf(stderr, "qbdrive: no answering window of class %s within %d s\n", className,
+            seconds);
+  return finish(answered ? 0 : 1);
 }
 
 int postMenuCommand(const char* className, int command) {
@@ -152,13 +150,10 @@ int answerCommand(const char* className, int item, const char* text) {
 // Moves this thread to the named desktop, where the program's windows are,
 // waiting up to 30 s for the desktop to be made.
 bool joinDesktop(const char* name) {
-  for (int tries = 0; tries < 600; ++tries) {
-    HDESK desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL);
-    if (desktop != NULL)
-      return SetThreadDesktop(desktop) != FALSE;
-    Sleep(50);
-  }
-  return false;
+  HDESK desktop = NULL;
+  waitUntil([&] { return (desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) != NULL; }, 30000,
+            50);
+  return desktop != NULL && SetThreadDesktop(desktop) != FALSE;
 }
 
 int main(int argc, char** argv) {

@@ -10,6 +10,7 @@
 
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -37,11 +38,7 @@ uint32_t largeColour(int x, int y) {
 }
 
 std::string picturePath(const char* name) {
-  return windowsPath(std::string(QB_TESTDATA) + "/e2e/" + name);
-}
-
-bool launchViewer(App& app, const char* picture) {
-  return launchApp(app, binFolder() + "quobixlens.exe", picturePath(picture), "quobixlens");
+  return qbtest::testDataPath(std::string("e2e/") + name);
 }
 
 // Every client pixel against the picture scrolled to (left, top); the
@@ -148,7 +145,7 @@ testing::AssertionResult fittedTo(App& app, int clientWidth, int clientHeight) {
 TEST(ViewerStart, WithoutAPictureKeepsItsTitleAndIgnoresZoomAndKeys) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchApp(app, binFolder() + "quobixlens.exe", "", "quobixlens")) << app.error;
+  ASSERT_TRUE(launchViewer(app, "")) << app.error;
   EXPECT_EQ("クオビクス・画像回転", windowTitle(app));
   // A dialog may show a moment after the command was handled; give it one.
   ASSERT_TRUE(postCommand(app, IDM_ZOOM)) << app.error;
@@ -164,7 +161,7 @@ TEST(ViewerMenu, StillPictureInAFolderOfTwo) {
   AppGuard guard(app);
   // tests/data/e2e holds two pictures, so stepping is possible; the
   // picture is not animated and no worker runs.
-  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("small.png"))) << app.error;
   struct Item {
     int command;
     bool grayed;
@@ -184,7 +181,7 @@ TEST(ViewerMenu, StillPictureInAFolderOfTwo) {
 TEST(ViewerSmallPicture, OpensAtTenTenSizedToThePictureWithItsPixels) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("small.png"))) << app.error;
   EXPECT_EQ("small.png", windowTitle(app));
   EXPECT_TRUE(fittedTo(app, kSmallWidth, kSmallHeight));
   Capture shot;
@@ -202,7 +199,7 @@ TEST(ViewerSmallPicture, OpensAtTenTenSizedToThePictureWithItsPixels) {
 TEST(ViewerLargePicture, TakesTheMaximumTrackSizeWithBothBars) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "large.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("large.png"))) << app.error;
   EXPECT_EQ("large.png", windowTitle(app));
   RECT outer;
   ASSERT_TRUE(windowRect(app, &outer)) << app.error;
@@ -237,7 +234,7 @@ TEST(ViewerLargePicture, TakesTheMaximumTrackSizeWithBothBars) {
 TEST(ViewerLargePicture, KeysScrollByPageAndPixelWithinTheRange) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "large.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("large.png"))) << app.error;
   Extent client = clientExtent(app);
   int maxV = kLargeHeight - client.height, maxH = kLargeWidth - client.width;
   int pageV = pageOf(client.height, kLargeHeight, maxV);
@@ -299,7 +296,7 @@ TEST(ViewerLargePicture, KeysScrollByPageAndPixelWithinTheRange) {
 TEST(ViewerZoom, FiftyHalvesTheSmallPicture) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("small.png"))) << app.error;
   ASSERT_TRUE(zoomTo(app, "100", "50"));
   EXPECT_EQ("small.png", windowTitle(app));
   EXPECT_TRUE(fittedTo(app, kSmallWidth / 2, kSmallHeight / 2));
@@ -318,7 +315,7 @@ TEST(ViewerZoom, FiftyHalvesTheSmallPicture) {
 TEST(ViewerZoom, FiftyThenTenIsIgnoredThenElevenIsTaken) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "large.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("large.png"))) << app.error;
   // Half of 2500 x 1500 fits the desktop: no more scroll bars.
   ASSERT_TRUE(zoomTo(app, "100", "50"));
   EXPECT_TRUE(fittedTo(app, kLargeWidth / 2, kLargeHeight / 2));
@@ -352,7 +349,7 @@ uint32_t smallDoubled(int x, int y) {
 TEST(ViewerZoom, RefusedEntriesChangeNothingAndTwoHundredDoubles) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("small.png"))) << app.error;
   // Empty, no digits, the zoom in force, a minus sign (a huge zoom when
   // read unsigned) and a zoom whose display no window could hold: each
   // closes the dialog and leaves the view as it was.
@@ -376,7 +373,7 @@ TEST(ViewerZoom, RefusedEntriesChangeNothingAndTwoHundredDoubles) {
 TEST(ViewerClose, AsksFirstNoKeepsTheWindowYesEndsWithZero) {
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, "small.png")) << app.error;
+  ASSERT_TRUE(launchViewer(app, picturePath("small.png"))) << app.error;
   ASSERT_TRUE(postCommand(app, IDM_EXIT)) << app.error;
   HWND box = waitDialog(app);
   ASSERT_NE((HWND)NULL, box) << app.error;

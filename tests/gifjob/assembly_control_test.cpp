@@ -6,6 +6,7 @@
 #include "tests/gifmake/gif_fixture.h"
 
 using namespace giftest;
+using namespace qbtest;
 
 namespace {
 
@@ -20,18 +21,18 @@ bool record(void* context, int done, int total) {
   return static_cast<int>(calls->seen.size()) - 1 != calls->stopAt;
 }
 
-std::vector<std::string> threeFrames(const TempDir& dir) {
+std::vector<std::string> threeFrames(const ScratchFolder& dir) {
   std::vector<std::string> paths;
   for (unsigned i = 0; i < 3; ++i)
-    paths.push_back(dir.put("temp" + std::to_string(i) + ".gif",
-                            frameFile(20, 10, 8, 1, payload(300, i))));
+    paths.push_back(dir.write("temp" + std::to_string(i) + ".gif",
+                              frameFile(20, 10, 8, 1, payload(300, i))));
   return paths;
 }
 
 }  // namespace
 
 TEST(AssemblyControl, AskedBeforeEveryFrameAndBeforeTheReplace) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::string> frames = threeFrames(dir);
   Calls calls;
   AssemblyControl control = {record, &calls};
@@ -52,10 +53,10 @@ TEST(AssemblyControl, AskedBeforeEveryFrameAndBeforeTheReplace) {
 TEST(AssemblyControl, AStopAnywhereLeavesTheOldFileAndNoTemporaryFile) {
   for (int stopAt = 0; stopAt <= 3; ++stopAt) {
     SCOPED_TRACE(stopAt);
-    TempDir dir;
+    ScratchFolder dir;
     std::vector<std::string> frames = threeFrames(dir);
-    std::string out = dir.put("out.gif", "the user's own file");
-    std::vector<std::string> before = dir.entries();
+    std::string out = dir.write("out.gif", "the user's own file");
+    std::set<std::string> before = filesIn(dir.path());
     Calls calls;
     calls.stopAt = stopAt;
     AssemblyControl control = {record, &calls};
@@ -65,17 +66,17 @@ TEST(AssemblyControl, AStopAnywhereLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(0, written);
     EXPECT_EQ(static_cast<size_t>(stopAt + 1), calls.seen.size());  // no call after the stop
     EXPECT_EQ("the user's own file", readFile(out));
-    EXPECT_EQ(before, dir.entries());
+    EXPECT_EQ(before, filesIn(dir.path()));
   }
 }
 
 TEST(AssemblyControl, NoFinalCallWhenNothingWasWritten) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::string> frames = {dir.file("missing0.gif"), dir.file("missing1.gif")};
   Calls calls;
   AssemblyControl control = {record, &calls};
   EXPECT_EQ(GifFirstFrameUnreadable,
             assembleAnimatedGif(frames, dir.file("out.gif"), GifParams{}, nullptr, &control));
   EXPECT_TRUE(calls.seen.empty());
-  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(filesIn(dir.path()).empty());
 }

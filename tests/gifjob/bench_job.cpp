@@ -32,7 +32,10 @@
 #include "rotation/framejob.h"
 #include "rotation/rotation.h"
 #include "tests/gifjob/jobdriver.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include "resources/resource.h"
 #include "tests/gifjob/jobdriver.h"
 
+using namespace qbtest;
+
 namespace {
 
 const uint32_t white = 0xffffff, red = 0xff0000, blue = 0x0000ff;
@@ -23,7 +25,7 @@ struct Entry {
 };
 
 std::vector<Entry> firstFramePalette() {
-  std::vector<unsigned char> bytes = gifPalette(workFolder() + "\\temp0.gif");
+  std::vector<unsigned char> bytes = gifPalette(programWorkFolder() + "\\temp0.gif");
   std::vector<Entry> entries;
   for (size_t i = 0; i + 2 < bytes.size(); i += 3) entries.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
   return entries;
@@ -59,11 +61,9 @@ void clickAt(App& app, HWND dialog, int x, int y) {
 }
 
 // The dialog as shown once its pending paint is done.
-Capture shot(HWND dialog) {
-  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Sleep(150);
+Capture shot(App& app, HWND dialog) {
   Capture capture;
-  EXPECT_TRUE(captureDialog(dialog, &capture));
+  EXPECT_TRUE(captureDialog(app, dialog, &capture)) << app.error;
   return capture;
 }
 
@@ -128,8 +128,8 @@ HWND openGrid(App& app, HWND params, int button, const char* title) {
 }  // namespace
 
 TEST(ColourTable, GridOfA256ColourPaletteClicksAndMarks) {
-  ScratchDir dir;
-  std::string picture = dir.copy("photo_progressive_100x75.jpg", "peacock.jpg");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/photo_progressive_100x75.jpg", "peacock.jpg");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture)) << app.error;
@@ -146,7 +146,7 @@ TEST(ColourTable, GridOfA256ColourPaletteClicksAndMarks) {
   EXPECT_FALSE(visible(grid, IDC_TABLE_NEW_INDEX));
   EXPECT_FALSE(visible(grid, IDC_TABLE_NEW_RGB));
 
-  Capture c = shot(grid);
+  Capture c = shot(app, grid);
   int checked = 0;
   for (int k = 0; k < 256; ++k) {
     POINT p = cellCentre(k, 16);
@@ -178,7 +178,7 @@ TEST(ColourTable, GridOfA256ColourPaletteClicksAndMarks) {
   EXPECT_TRUE(visible(grid, IDC_TABLE_NEW_RGB));
   EXPECT_EQ(indexLabel(17), dialogItemText(grid, IDC_TABLE_NEW_INDEX));
   EXPECT_EQ(rgbLabel(palette[17].rgb()), dialogItemText(grid, IDC_TABLE_NEW_RGB));
-  c = shot(grid);
+  c = shot(app, grid);
   keepShot(c, "grid256-after-click");
   expectCellOutline(c, 17, 16, red);
   expectCellOutline(c, 0, 16, blue);
@@ -208,7 +208,7 @@ TEST(ColourTable, GridOfA256ColourPaletteClicksAndMarks) {
   ASSERT_NE(nullptr, grid) << app.error;
   EXPECT_EQ(indexLabel(7), dialogItemText(grid, IDC_TABLE_START_INDEX));
   EXPECT_EQ(rgbLabel(palette[7].rgb()), dialogItemText(grid, IDC_TABLE_START_RGB));
-  c = shot(grid);
+  c = shot(app, grid);
   expectCellOutline(c, 7, 16, red);
   ASSERT_TRUE(pressDialogButton(app, grid, IDCANCEL)) << app.error;
 
@@ -221,13 +221,13 @@ TEST(ColourTable, GridOfA256ColourPaletteClicksAndMarks) {
   EXPECT_EQ(indexLabel(0), dialogItemText(grid, IDC_TABLE_START_INDEX));
   ASSERT_TRUE(pressDialogButton(app, grid, IDCANCEL)) << app.error;
   ASSERT_TRUE(pressDialogButton(app, params, IDCANCEL)) << app.error;
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
 TEST(ColourTable, PaletteOfAFlatPictureAndAStartIndexBeyondIt) {
-  ScratchDir dir;
-  std::string photo = dir.copy("photo_progressive_100x75.jpg", "a.jpg");
-  dir.copy("three_colours_180x40.png", "b.png");
+  ScratchFolder dir;
+  std::string photo = dir.copy("gifjob/photo_progressive_100x75.jpg", "a.jpg");
+  dir.copy("gifjob/three_colours_180x40.png", "b.png");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, photo)) << app.error;
@@ -270,7 +270,7 @@ TEST(ColourTable, PaletteOfAFlatPictureAndAStartIndexBeyondIt) {
   EXPECT_TRUE(visible(grid, IDC_TABLE_NEW_INDEX));
   EXPECT_EQ(indexLabel(last), dialogItemText(grid, IDC_TABLE_NEW_INDEX));
   EXPECT_EQ(rgbLabel(palette[last].rgb()), dialogItemText(grid, IDC_TABLE_NEW_RGB));
-  Capture c = shot(grid);
+  Capture c = shot(app, grid);
   keepShot(c, "grid-start-beyond");
   // Cells the text controls lie over are not compared.
   auto hidden = [&](int k) {
@@ -305,12 +305,12 @@ TEST(ColourTable, PaletteOfAFlatPictureAndAStartIndexBeyondIt) {
   EXPECT_FALSE(visible(grid, IDC_TABLE_NEW_INDEX));
   ASSERT_TRUE(pressDialogButton(app, grid, IDCANCEL)) << app.error;
   ASSERT_TRUE(pressDialogButton(app, params, IDCANCEL)) << app.error;
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
 TEST(ColourTable, TransparentFillColourMakesEveryFramesCornersTransparent) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   std::string output = dir.file("turn.gif");
   App app;
   AppGuard guard(app);

@@ -11,6 +11,9 @@
 
 #include "resources/resource.h"
 #include "tests/gifjob/jobdriver.h"
+#include "tests/support/wait.h"
+
+using namespace qbtest;
 
 namespace {
 
@@ -22,8 +25,8 @@ bool isGif89a(const std::string& bytes) { return bytes.compare(0, 6, "GIF89a") =
 }  // namespace
 
 TEST(AnimatedGifJob, ThirtyDegreesMakeTwelveFramesWithTheChosenValues) {
-  ScratchDir dir;
-  std::string picture = dir.copy("photo_300x400.png", "photo.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/photo_300x400.png", "photo.png");
   std::string output = dir.file("turn.gif");
   App app;
   AppGuard guard(app);
@@ -43,19 +46,19 @@ TEST(AnimatedGifJob, ThirtyDegreesMakeTwelveFramesWithTheChosenValues) {
 
   // While the worker renders, the title counts the frames.
   bool sawProgress = false;
-  for (int waited = 0; waited < 20000 && !findDialog(app); waited += 20) {
+  waitUntil([&] {
     std::string now = windowTitle(app);
     if (now.rfind("アニメGIF作成中... ", 0) == 0 && now.find("/12") != std::string::npos)
       sawProgress = true;
-    Sleep(20);
-  }
+    return findDialog(app) != nullptr;
+  }, 20000, 20);
   EXPECT_TRUE(sawProgress);
   EXPECT_EQ(made, waitOutcome(app)) << app.error;
   EXPECT_EQ(title, windowTitle(app));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 
   keepFile(output, "photo-30-degrees.gif");
-  std::string bytes = readBytes(output);
+  std::string bytes = readFile(output);
   ASSERT_TRUE(isGif89a(bytes));
   WalkedGif gif;
   std::string error;
@@ -79,8 +82,8 @@ TEST(AnimatedGifJob, ThirtyDegreesMakeTwelveFramesWithTheChosenValues) {
 }
 
 TEST(AnimatedGifJob, ReopeningShowsTheLastValuesAndCancellingLeavesNothing) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture)) << app.error;
@@ -103,7 +106,7 @@ TEST(AnimatedGifJob, ReopeningShowsTheLastValuesAndCancellingLeavesNothing) {
   setParams(params, 7, 70, 1, 0);
   ASSERT_TRUE(pressDialogButton(app, params, IDCANCEL)) << app.error;
   EXPECT_EQ(nullptr, findDialog(app));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
   EXPECT_EQ(title, windowTitle(app));
 
   // Cancel on the output dialog: no file, no message.
@@ -116,14 +119,14 @@ TEST(AnimatedGifJob, ReopeningShowsTheLastValuesAndCancellingLeavesNothing) {
   ASSERT_NE(nullptr, save) << app.error;
   ASSERT_TRUE(pressDialogButton(app, save, IDCANCEL)) << app.error;
   EXPECT_EQ(nullptr, findDialog(app));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
   EXPECT_EQ((std::set<std::string>{"first.gif", "quadrants.png"}), filesIn(dir.path()));
   EXPECT_EQ(title, windowTitle(app));
 }
 
 TEST(AnimatedGifJob, LoopCountKeepsSixteenBitsAndOneFrameStillLoops) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture)) << app.error;
@@ -164,8 +167,8 @@ TEST(AnimatedGifJob, LoopCountKeepsSixteenBitsAndOneFrameStillLoops) {
 }
 
 TEST(AnimatedGifJob, StepsBelowTenDegreesAreRefusedBeforeAnyDialog) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture)) << app.error;
@@ -181,7 +184,7 @@ TEST(AnimatedGifJob, StepsBelowTenDegreesAreRefusedBeforeAnyDialog) {
     ASSERT_TRUE(waitBox(app, "Invalid angle", &box)) << app.error;
     EXPECT_EQ("指定角度が無効です", box.text);
     ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
-    EXPECT_TRUE(filesIn(workFolder()).empty());
+    EXPECT_TRUE(filesIn(programWorkFolder()).empty());
   }
   // 370 is 10 degrees a frame: 36 frames; -30 turns the other way in 12.
   for (int angle : {370, -30}) {
@@ -203,16 +206,16 @@ namespace {
 
 // Waits until the title counts `done` frames of the job (or more).
 bool waitProgress(App& app, int done, int total, int timeoutMs = 60000) {
-  for (int waited = 0; waited < timeoutMs; waited += 20) {
+  bool counted = false;
+  waitUntil([&] {
     int seenDone = 0, seenTotal = 0;
-    if (std::sscanf(windowTitle(app).c_str(), "アニメGIF作成中... %d/%d", &seenDone, &seenTotal) == 2 &&
-        seenTotal == total && seenDone >= done)
-      return true;
-    if (findDialog(app)) break;
-    Sleep(20);
-  }
-  app.error = "the title never counted " + std::to_string(done) + " frames: " + windowTitle(app);
-  return false;
+    counted = std::sscanf(windowTitle(app).c_str(), "アニメGIF作成中... %d/%d", &seenDone, &seenTotal) == 2 &&
+              seenTotal == total && seenDone >= done;
+    return counted || findDialog(app) != nullptr;
+  }, timeoutMs, 20);
+  if (!counted)
+    app.error = "the title never counted " + std::to_string(done) + " frames: " + windowTitle(app);
+  return counted;
 }
 
 bool menuEnabled(App& app, int command) {
@@ -225,8 +228,8 @@ const std::string oldBytes = "the user's own file, not a GIF at all";
 }  // namespace
 
 TEST(StopCommand, DuringRenderingStopsAfterTheFrameAndKeepsTheOldFile) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   std::string output = dir.write("turn.gif", oldBytes);
   App app;
   AppGuard guard(app);
@@ -239,15 +242,15 @@ TEST(StopCommand, DuringRenderingStopsAfterTheFrameAndKeepsTheOldFile) {
   EXPECT_TRUE(menuEnabled(app, IDM_STOP_THREAD));
   ASSERT_TRUE(postCommand(app, IDM_STOP_THREAD)) << app.error;
   EXPECT_EQ("アニメGIF作成途中で中止", waitOutcome(app)) << app.error;
-  EXPECT_EQ(oldBytes, readBytes(output));
+  EXPECT_EQ(oldBytes, readFile(output));
   EXPECT_EQ((std::set<std::string>{"quadrants.png", "turn.gif"}), filesIn(dir.path()));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
   EXPECT_FALSE(menuEnabled(app, IDM_STOP_THREAD));
 }
 
 TEST(StopCommand, ASecondJobAndClosingAreRefusedWhileOneRuns) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture, 300)) << app.error;
@@ -282,8 +285,8 @@ TEST(StopCommand, ASecondJobAndClosingAreRefusedWhileOneRuns) {
 }
 
 TEST(StopCommand, ForceStopDuringAssemblyWithYesEndsTheProgramAndKeepsTheOldFile) {
-  ScratchDir dir;
-  std::string picture = dir.copy("photo_300x400.png", "photo.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/photo_300x400.png", "photo.png");
   std::string output = dir.write("turn.gif", oldBytes);
   App app;
   AppGuard guard(app);
@@ -302,14 +305,14 @@ TEST(StopCommand, ForceStopDuringAssemblyWithYesEndsTheProgramAndKeepsTheOldFile
   clickButton(box.window, IDYES);
   ASSERT_TRUE(waitExit(app, 10000)) << app.error;
   EXPECT_LT(GetTickCount() - asked, 5000u);
-  EXPECT_EQ(oldBytes, readBytes(output));
+  EXPECT_EQ(oldBytes, readFile(output));
   EXPECT_EQ((std::set<std::string>{"photo.png", "turn.gif"}), filesIn(dir.path()));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
 TEST(StopCommand, ForceStopDuringAssemblyWithNoLetsTheJobFinish) {
-  ScratchDir dir;
-  std::string picture = dir.copy("photo_300x400.png", "photo.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/photo_300x400.png", "photo.png");
   std::string output = dir.write("turn.gif", oldBytes);
   App app;
   AppGuard guard(app);
@@ -321,9 +324,10 @@ TEST(StopCommand, ForceStopDuringAssemblyWithNoLetsTheJobFinish) {
   PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
   Box box;
   ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
-  // The worker waits while the question is shown: the old file stays.
-  Sleep(1500);
-  EXPECT_EQ(oldBytes, readBytes(output));
+  // The worker waits while the question is shown: the old file stays for
+  // longer than an assembly that went on would take (a 300 ms pause before
+  // each of its 12 frames).
+  EXPECT_FALSE(waitUntil([&] { return readFile(output) != oldBytes; }, 12 * 300 + 1000, 50));
   ASSERT_TRUE(pressDialogButton(app, box.window, IDNO)) << app.error;
   EXPECT_EQ(made, waitOutcome(app)) << app.error;
   WalkedGif gif;
@@ -332,65 +336,61 @@ TEST(StopCommand, ForceStopDuringAssemblyWithNoLetsTheJobFinish) {
   EXPECT_EQ(12u, gif.frames.size());
   EXPECT_EQ(12u, gif.decoded.size());
   EXPECT_EQ((std::set<std::string>{"photo.png", "turn.gif"}), filesIn(dir.path()));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
-TEST(StopCommand, WorkerDoneDuringTheQuestionIsReportedAfterNo) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
-  std::string outFolder = dir.file("out");
-  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
-  std::string output = outFolder + "\\turn.gif";
-  App app;
-  AppGuard guard(app);
+namespace {
+
+// A job whose output's folder goes while the worker pauses before it
+// assembles, and the stop question over it: the assembly then fails at
+// once, and the worker deletes its frames just before it reports its end.
+// Once they are gone and the program is idle, the report has arrived while
+// the question is still shown.
+void askWhileTheWorkerFails(App& app, const ScratchFolder& dir, Box* box) {
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
+  dir.makeFolder("out");
   ASSERT_TRUE(launchViewer(app, picture, 1500)) << app.error;
   HWND params = openParamsDialog(app, 180);
   ASSERT_NE(nullptr, params) << app.error;
-  ASSERT_TRUE(confirmAndName(app, params, output)) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, dir.file("out\\turn.gif"))) << app.error;
   ASSERT_TRUE(waitProgress(app, 2, 2)) << app.error;
-  // The worker pauses before it assembles: the output's folder goes, and
-  // the question comes up; the assembly then fails at once and its
-  // WorkerDone arrives while the question is still shown.
-  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
+  ASSERT_TRUE(RemoveDirectoryA(dir.file("out").c_str()));
   PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
+  ASSERT_TRUE(waitBox(app, "Alert", box)) << app.error;
+  ASSERT_TRUE(waitUntil([] { return filesIn(programWorkFolder()).empty(); }, 10000));
+  ASSERT_TRUE(waitIdle(app)) << app.error;
+  EXPECT_EQ(box->window, findDialog(app)) << windowText(findDialog(app));
+}
+
+}  // namespace
+
+TEST(StopCommand, WorkerDoneDuringTheQuestionIsReportedAfterNo) {
+  ScratchFolder dir;
+  App app;
+  AppGuard guard(app);
   Box box;
-  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
-  Sleep(2500);
-  // The worker has ended by now; its report waits for the answer.
-  EXPECT_EQ(box.window, findDialog(app)) << windowText(findDialog(app));
+  ASSERT_NO_FATAL_FAILURE(askWhileTheWorkerFails(app, dir, &box));
   ASSERT_TRUE(pressDialogButton(app, box.window, IDNO)) << app.error;
   EXPECT_EQ("アニメGIFファイルの作成に失敗", waitOutcome(app)) << app.error;
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(outFolder.c_str()));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_FALSE(folderExists(dir.file("out")));
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
   EXPECT_EQ(windowTitle(app), "quadrants.png");
 }
 
 TEST(StopCommand, WorkerDoneDuringTheQuestionThenYesStillEndsTheProgram) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
-  std::string outFolder = dir.file("out");
-  ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
+  ScratchFolder dir;
   App app;
   AppGuard guard(app);
-  ASSERT_TRUE(launchViewer(app, picture, 1500)) << app.error;
-  HWND params = openParamsDialog(app, 180);
-  ASSERT_NE(nullptr, params) << app.error;
-  ASSERT_TRUE(confirmAndName(app, params, outFolder + "\\turn.gif")) << app.error;
-  ASSERT_TRUE(waitProgress(app, 2, 2)) << app.error;
-  ASSERT_TRUE(RemoveDirectoryA(outFolder.c_str()));
-  PostMessageA(app.window, WM_COMMAND, IDM_STOP_THREAD, 0);
   Box box;
-  ASSERT_TRUE(waitBox(app, "Alert", &box)) << app.error;
-  Sleep(2500);
-  EXPECT_EQ(box.window, findDialog(app)) << windowText(findDialog(app));
+  ASSERT_NO_FATAL_FAILURE(askWhileTheWorkerFails(app, dir, &box));
   clickButton(box.window, IDYES);
   ASSERT_TRUE(waitExit(app, 5000)) << app.error;
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
 TEST(OutputFile, ThatCannotBeWrittenIsReportedAndLeavesNothing) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   std::string outFolder = dir.file("out");
   ASSERT_TRUE(CreateDirectoryA(outFolder.c_str(), nullptr));
   App app;
@@ -404,30 +404,30 @@ TEST(OutputFile, ThatCannotBeWrittenIsReportedAndLeavesNothing) {
   EXPECT_EQ("アニメGIFファイルの作成に失敗", waitOutcome(app)) << app.error;
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(outFolder.c_str()));
   EXPECT_EQ((std::set<std::string>{"quadrants.png"}), filesIn(dir.path()));
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
 
 TEST(OutputFile, OneOfTheJobsOwnFilesIsRefusedAnotherInTheWorkingFolderIsKept) {
-  ScratchDir dir;
-  std::string picture = dir.copy("quadrants_300x400.png", "quadrants.png");
+  ScratchFolder dir;
+  std::string picture = dir.copy("gifjob/quadrants_300x400.png", "quadrants.png");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture)) << app.error;
   HWND params = openParamsDialog(app, 90);
   ASSERT_NE(nullptr, params) << app.error;
-  ASSERT_TRUE(confirmAndName(app, params, workFolder() + "\\temp3.gif")) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, programWorkFolder() + "\\temp3.gif")) << app.error;
   Box box;
   ASSERT_TRUE(waitBox(app, "Invalid output file", &box)) << app.error;
   EXPECT_EQ("作業用の一時ファイルには保存できません", box.text);
   ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
-  EXPECT_TRUE(filesIn(workFolder()).empty());
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 
-  std::string mine = workFolder() + "\\mine.gif";
+  std::string mine = programWorkFolder() + "\\mine.gif";
   params = openParamsDialog(app, 90);
   ASSERT_NE(nullptr, params) << app.error;
   ASSERT_TRUE(confirmAndName(app, params, mine)) << app.error;
   EXPECT_EQ(made, waitOutcome(app)) << app.error;
-  EXPECT_EQ((std::set<std::string>{"mine.gif"}), filesIn(workFolder()));
+  EXPECT_EQ((std::set<std::string>{"mine.gif"}), filesIn(programWorkFolder()));
   WalkedGif gif;
   std::string error;
   EXPECT_TRUE(walkGif(mine, &gif, &error)) << error;

@@ -1,123 +1,39 @@
 #include "tests/gifjob/jobdriver.h"
 
-#include <shlobj.h>
-
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "resources/resource.h"
+#include "tests/support/bmp_file.h"
+#include "tests/support/host_win.h"
+#include "tests/support/wait.h"
+
+using namespace qbtest;
 
 namespace {
 
 const int fileNameCombo = 0x47C, fileNameEdit = 0x480;
 
-std::string dataPath(const std::string& relative) {
-  return windowsPath(std::string(QB_TESTDATA) + "/gifjob/" + relative);
-}
-
-std::string unixPathOf(const std::string& path) {
-  typedef char*(CDECL * ToUnix)(const WCHAR*);
-  ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  wchar_t wide[MAX_PATH];
-  if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-  char* unixPath = toUnix(wide);
-  if (!unixPath) return "";
-  std::string result(unixPath);
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
-
-// Runs a shell command line on the host and returns what it printed. Wine
-// starts host programs without waiting for them, so the command's output is
-// moved into place last and waited for.
-bool runOnHost(const std::string& script, std::string* output, std::string* error) {
-  static int serial = 0;
-  char base[80];
-  std::snprintf(base, sizeof base, "/tmp/qb-gifjob-%lu-%d.txt", GetCurrentProcessId(), ++serial);
-  std::string result = base;
-  std::string command = "/bin/sh -c \"(" + script + ") > '" + result + ".part' 2>&1; mv '" +
-                        result + ".part' '" + result + "'\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  if (!CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    *error = "cannot start /bin/sh";
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  std::string windowsResult = "Z:" + result;
-  for (char& c : windowsResult) c = c == '/' ? '\\' : c;
-  for (int waited = 0; GetFileAttributesA(windowsResult.c_str()) == INVALID_FILE_ATTRIBUTES;
-       waited += 50) {
-    if (waited > 120000) {
-      *error = "the host command did not finish: " + script;
-      return false;
-    }
-    Sleep(50);
-  }
-  *output = readBytes(windowsResult);
-  DeleteFileA(windowsResult.c_str());
-  return true;
-}
-
 }  // namespace
 
-ScratchDir::ScratchDir() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  static int serial = 0;
-  do {
-    path_ = std::string(temp) + "qbgifjob-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++serial);
-  } while (!CreateDirectoryA(path_.c_str(), nullptr));
-}
-
-ScratchDir::~ScratchDir() {
-  for (const std::string& name : filesIn(path_)) {
-    SetFileAttributesA(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(file(name).c_str());
-  }
-  RemoveDirectoryA(path_.c_str());
-}
-
-std::string ScratchDir::copy(const std::string& data, const std::string& name) {
-  CopyFileA(dataPath(data).c_str(), file(name).c_str(), FALSE);
-  SetFileAttributesA(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-  return file(name);
-}
-
-std::string ScratchDir::write(const std::string& name, const std::string& bytes) {
-  std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return file(name);
-}
-
-
-std::string workFolder() { return programWorkFolder(); }
-
 bool launchViewer(App& app, const std::string& picture, int pauseMs) {
-  SetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS",
-                          pauseMs > 0 ? std::to_string(pauseMs).c_str() : nullptr);
-  // Only the test build of the program reads the pause.
-  const char* program = pauseMs > 0 ? "quobixlens_paced.exe" : "quobixlens.exe";
-  bool launched = launchApp(app, binFolder() + program, picture, "quobixlens");
+  if (pauseMs <= 0) return launchViewer(app, picture);
+  // The shipped program ignores the variable; only the paced build reads it.
+  SetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS", std::to_string(pauseMs).c_str());
+  bool launched = launchApp(app, binFolder() + "quobixlens_paced.exe", picture, "quobixlens");
   SetEnvironmentVariableA("QB_TEST_WORKER_PAUSE_MS", nullptr);
   return launched;
 }
 
 HWND waitDialogTitled(App& app, const std::string& title, int timeoutMs) {
-  for (int waited = 0; waited < timeoutMs; waited += 20) {
-    HWND dialog = findDialog(app);
-    if (dialog && IsWindowEnabled(dialog) && windowText(dialog) == title) return dialog;
-    if (!isRunning(app)) break;
-    Sleep(20);
-  }
+  HWND dialog = nullptr;
+  waitUntil([&] {
+    dialog = findDialog(app);
+    if (dialog && IsWindowEnabled(dialog) && windowText(dialog) == title) return true;
+    dialog = nullptr;
+    return !isRunning(app);
+  }, timeoutMs, 20);
+  if (dialog) return dialog;
   HWND other = findDialog(app);
   app.error = "no dialog \"" + title + "\"; shown: " +
               (other ? "\"" + windowText(other) + "\" " + messageBoxText(other) : "none");
@@ -173,25 +89,19 @@ bool confirmAndName(App& app, HWND params, const std::string& output) {
   clickButton(save, IDOK);
   if (existed) {
     // The overwrite question over the output dialog.
-    for (int waited = 0;; waited += 20) {
-      HWND question = findDialog(app);
-      if (question && question != save && IsWindowEnabled(question)) {
-        if (!pressDialogButton(app, question, IDYES)) return false;
-        break;
-      }
-      if (waited > kDialogTimeoutMs) {
-        app.error = "no overwrite question";
-        return false;
-      }
-      Sleep(20);
-    }
-  }
-  for (int waited = 0; IsWindow(save) && IsWindowVisible(save); waited += 20) {
-    if (waited > kDialogTimeoutMs) {
-      app.error = "the output dialog stayed open";
+    HWND question = nullptr;
+    if (!waitUntil([&] {
+          question = findDialog(app);
+          return question && question != save && IsWindowEnabled(question);
+        }, kDialogTimeoutMs, 20)) {
+      app.error = "no overwrite question";
       return false;
     }
-    Sleep(20);
+    if (!pressDialogButton(app, question, IDYES)) return false;
+  }
+  if (!waitUntil([&] { return !IsWindow(save) || !IsWindowVisible(save); }, kDialogTimeoutMs, 20)) {
+    app.error = "the output dialog stayed open";
+    return false;
   }
   return waitIdle(app);
 }
@@ -258,7 +168,7 @@ bool walkGif(const std::string& path, WalkedGif* out, std::string* error) {
 }
 
 std::vector<unsigned char> gifPalette(const std::string& path) {
-  std::string bytes = readBytes(path);
+  std::string bytes = readFile(path);
   std::vector<unsigned char> table;
   if (bytes.size() < 13 || bytes.compare(0, 3, "GIF") != 0) return table;
   unsigned packed = static_cast<unsigned char>(bytes[10]);
@@ -279,37 +189,17 @@ std::vector<unsigned char> gifPalette(const std::string& path) {
   return table;
 }
 
-bool captureDialog(HWND dialog, Capture* out) {
+bool captureDialog(App& app, HWND dialog, Capture* out) {
+  if (!waitPainted(app, dialog)) return false;
   App view;
   view.window = dialog;
-  return captureClient(view, out);
+  bool captured = captureClient(view, out);
+  if (!captured) app.error = view.error;
+  return captured;
 }
 
 void keepShot(const Capture& capture, const std::string& name) {
-  char folder[MAX_PATH];
-  DWORD length = GetEnvironmentVariableA("QB_GIFJOB_SHOTS", folder, sizeof folder);
-  if (length == 0 || length >= sizeof folder) return;
-  int stride = capture.width * 3;
-  stride = (stride + 3) & ~3;
-  std::string bytes(54 + size_t(stride) * capture.height, '\0');
-  auto put = [&](size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + i] = char(value >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put(2, uint32_t(bytes.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, uint32_t(capture.width), 4);
-  put(22, uint32_t(capture.height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < capture.height; ++y) {
-    size_t row = 54 + size_t(capture.height - 1 - y) * stride;
-    for (int x = 0; x < capture.width; ++x) put(row + size_t(x) * 3, capture.at(x, y), 3);
-  }
-  std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  keepScreenshot("QB_GIFJOB_SHOTS", name, capture.width, capture.height, capture.pixels);
 }
 
 void keepFile(const std::string& path, const std::string& name) {

@@ -12,30 +12,13 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
-#include "tests/support/files_win.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
 
-// A scratch folder in the Windows temporary folder, removed with its files.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "\\" + name; }
-  // Copies a file of tests/data/gifjob into the folder.
-  std::string copy(const std::string& data, const std::string& name);
-  std::string write(const std::string& name, const std::string& bytes);
-
- private:
-  std::string path_;
-};
-
-// The program's working folder for this user (it must exist).
-std::string workFolder();
-
-// Starts the program on a picture. With pauseMs it is the test build,
-// quobixlens_paced.exe, with QB_TEST_WORKER_PAUSE_MS set to pauseMs, so that
-// a job can be caught rendering or assembling.
-bool launchViewer(App& app, const std::string& picture, int pauseMs = 0);
+// Starts the program on a picture; with pauseMs > 0 the test build
+// quobixlens_paced.exe, whose worker pauses that long before each frame and
+// each assembly step, so that a job can be caught rendering or assembling.
+bool launchViewer(App& app, const std::string& picture, int pauseMs);
 
 // The first enabled dialog of the program titled `title`, waited for.
 HWND waitDialogTitled(App& app, const std::string& title, int timeoutMs = kDialogTimeoutMs);
@@ -88,8 +71,9 @@ bool walkGif(const std::string& windowsPath, WalkedGif* out, std::string* error)
 // one), read by the test itself: 3 bytes per entry.
 std::vector<unsigned char> gifPalette(const std::string& windowsPath);
 
-// Captures a dialog's client area as the screen shows it.
-bool captureDialog(HWND dialog, Capture* out);
+// Captures a dialog's client area as the screen shows it, once it has
+// nothing left to paint.
+bool captureDialog(App& app, HWND dialog, Capture* out);
 // With QB_GIFJOB_SHOTS naming a folder, writes the capture there as
 // name.bmp, to be looked at; otherwise does nothing.
 void keepShot(const Capture& capture, const std::string& name);

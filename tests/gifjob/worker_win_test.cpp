@@ -11,8 +11,10 @@
 #include "core/appstate.h"
 #include "rotation/framesworker.h"
 #include "shell/shell.h"
-#include "tests/support/files_win.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

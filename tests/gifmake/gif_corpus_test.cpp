@@ -6,13 +6,15 @@
 // watch every case).
 #include "tests/gifmake/gif_fixture.h"
 
+#include <fstream>
 #include <map>
 
 using namespace giftest;
+using namespace qbtest;
 
 namespace {
 
-const std::string dataDir = std::string(QB_TESTDATA) + "/gif";
+const std::string dataDir = testDataPath("gif");
 
 std::map<std::string, int> expectedCounts() {
   std::map<std::string, int> counts;
@@ -30,9 +32,8 @@ std::map<std::string, int> expectedCounts() {
 
 std::vector<std::string> gifsIn(const std::string& folder) {
   std::vector<std::string> names;
-  for (auto& e : std::filesystem::directory_iterator(dataDir + "/" + folder))
-    if (e.path().extension() == ".gif") names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
+  for (const std::string& name : filesIn(dataDir + "/" + folder))
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".gif") == 0) names.push_back(name);
   return names;
 }
 
@@ -186,7 +187,7 @@ TEST(GifCorpus, EveryMalformedFileGetsItsOutcome) {
 // Every valid file, taken as a frame file twice, splices into a file that
 // reads back with two images carrying that file's first image's data.
 TEST(GifCorpus, EveryValidFileSplicesIntoAReadableAnimation) {
-  TempDir dir;
+  ScratchFolder dir;
   for (const std::string& name : gifsIn("valid")) {
     SCOPED_TRACE(name);
     std::string path = dataDir + "/valid/" + name;
@@ -211,13 +212,13 @@ TEST(GifCorpus, EveryValidFileSplicesIntoAReadableAnimation) {
     }
     expectRecordsInsideFile(f, out.size());
   }
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.gif"});
+  EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"out.gif"}));
 }
 
 // Every malformed file as the first frame: either a readable animation or
 // no output at all.
 TEST(GifCorpus, MalformedFirstFramesGiveAValidFileOrNone) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string good = dataDir + "/valid/hippopotamus_36x28_noninterlaced.gif";
   for (const std::string& name : gifsIn("malformed")) {
     SCOPED_TRACE(name);
@@ -228,11 +229,11 @@ TEST(GifCorpus, MalformedFirstFramesGiveAValidFileOrNone) {
       GifFile f{};
       EXPECT_EQ(parse(readFile(out), f), GifOk);
       EXPECT_GE(f.imageCount, 1);
-      std::filesystem::remove(out);
+      removeTree(out);
     } else {
       EXPECT_EQ(r, GifFirstFrameUnreadable);
     }
-    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_TRUE(filesIn(dir.path()).empty());
   }
 }
 
@@ -269,9 +270,9 @@ TEST(GifCorpus, TruncatedAndMutatedSmallFiles) {
 // The same damage in a frame file that the writer is given: the output is
 // a readable animation or does not exist.
 TEST(GifCorpus, MutatedFramesNeverGiveABrokenOutput) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string good = readFile(dataDir + "/valid/anim_lct_on_second_frame.gif");
-  std::string frame = dir.file("frame.gif"), other = dir.put("other.gif", good), out = dir.file("out.gif");
+  std::string frame = dir.file("frame.gif"), other = dir.write("other.gif", good), out = dir.file("out.gif");
   for (size_t at = 0; at < good.size(); at++) {
     for (unsigned v : {0x00u, 0x01u, 0x2Cu, 0x3Bu, 0x80u, 0xFFu}) {
       std::string changed = good;
@@ -285,9 +286,9 @@ TEST(GifCorpus, MutatedFramesNeverGiveABrokenOutput) {
           GifFile f{};
           ASSERT_EQ(parse(bytes, f), GifOk) << at << "^" << v;
           expectRecordsInsideFile(f, bytes.size());
-          std::filesystem::remove(out);
+          removeTree(out);
         }
-        ASSERT_EQ(dir.entries(), (std::vector<std::string>{"frame.gif", "other.gif"})) << at << "^" << v;
+        ASSERT_EQ(filesIn(dir.path()), (std::set<std::string>{"frame.gif", "other.gif"})) << at << "^" << v;
       }
     }
   }

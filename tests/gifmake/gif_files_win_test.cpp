@@ -8,37 +8,22 @@
 #include "core/replace.h"
 
 using namespace giftest;
-
-namespace {
-
-std::string inFolder(const TempDir& dir, const std::string& name) { return dir.path().string() + "\\" + name; }
-
-void writeNarrow(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readNarrow(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-} // namespace
+using namespace qbtest;
 
 TEST(WindowsFiles, JapanesePathsForFramesAndOutput) {
   ASSERT_EQ(GetACP(), 932u) << "the tests run with the Japanese code page";
-  TempDir dir;
-  std::string frame0 = inFolder(dir, "回転フレーム0.gif"), frame1 = inFolder(dir, "回転フレーム1.gif");
-  writeNarrow(frame0, frameFile(10, 10, 4, 3, payload(20, 0)));
-  writeNarrow(frame1, frameFile(12, 10, 4, 3, payload(20, 1)));
-  std::string out = inFolder(dir, "アニメ出力.gif");
+  ScratchFolder dir;
+  std::string frame0 = dir.file("回転フレーム0.gif"), frame1 = dir.file("回転フレーム1.gif");
+  writeFile(frame0, frameFile(10, 10, 4, 3, payload(20, 0)));
+  writeFile(frame1, frameFile(12, 10, 4, 3, payload(20, 1)));
+  std::string out = dir.file("アニメ出力.gif");
   GifParams p{};
   p.delay = 10;
   int written = 0;
   ASSERT_EQ(assembleAnimatedGif({frame0, frame1}, out, p, &written), GifWritten);
   EXPECT_EQ(written, 2);
   GifFile f{};
-  ASSERT_EQ(parse(readNarrow(out), f), GifOk);
+  ASSERT_EQ(parse(readFile(out), f), GifOk);
   EXPECT_EQ(f.imageCount, 2);
   EXPECT_EQ(f.header.screenWidth, 12);
 
@@ -51,13 +36,13 @@ TEST(WindowsFiles, JapanesePathsForFramesAndOutput) {
 }
 
 TEST(WindowsFiles, ReplaceFileOverwritesAndFailsOnMissingSource) {
-  TempDir dir;
-  std::string a = inFolder(dir, "a.bin"), b = inFolder(dir, "b.bin");
-  writeNarrow(a, "new");
-  writeNarrow(b, "old contents");
+  ScratchFolder dir;
+  std::string a = dir.file("a.bin"), b = dir.file("b.bin");
+  writeFile(a, "new");
+  writeFile(b, "old contents");
   ASSERT_TRUE(replaceWithTemp(a, b));
-  EXPECT_EQ(readNarrow(b), "new");
-  EXPECT_FALSE(std::filesystem::exists(a));
+  EXPECT_EQ(readFile(b), "new");
+  EXPECT_FALSE(qbtest::fileExists(a));
   EXPECT_FALSE(replaceWithTemp(a, b));
-  EXPECT_EQ(readNarrow(b), "new");
+  EXPECT_EQ(readFile(b), "new");
 }

@@ -1,20 +1,17 @@
 // Helpers of the GIF core tests: small GIF files built byte by byte, so that
-// every block a test relies on is spelled out in the test, and a private
-// temporary folder for the tests that go through files.
+// every block a test relies on is spelled out in the test. The tests that go
+// through files use the support library's scratch folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "gifmake/gifmake.h"
+#include "tests/support/files.h"
 
 namespace giftest {
 
@@ -89,51 +86,6 @@ inline std::string frameFile(unsigned width, unsigned height, int bits, unsigned
   return header(width, height, 0x80 | (7 << 4) | (headerSort << 3) | (bits - 1)) + table(bits, seed) +
          image(0, 0, width, height, 0x00, "", data) + trailer;
 }
-
-inline std::string readFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeFile(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class TempDir {
-public:
-  TempDir() {
-    static int serial = 0;
-    auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-      path_ = base / ("qb-gif-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                      std::to_string(reinterpret_cast<uintptr_t>(this) & 0xFFFFFF) + "-" +
-                      std::to_string(serial++));
-      if (std::filesystem::create_directory(path_)) break;
-    }
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  std::string put(const std::string& name, const std::string& bytes) const {
-    writeFile(path_ / name, bytes);
-    return file(name);
-  }
-  // Names of everything in the folder, sorted.
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  const std::filesystem::path& path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
 
 // Parses bytes held in memory; the result of the last step run.
 inline int parse(const std::string& bytes, GifFile& file) {

@@ -3,6 +3,7 @@
 #include "tests/gifmake/gif_fixture.h"
 
 using namespace giftest;
+using namespace qbtest;
 
 namespace {
 
@@ -23,17 +24,17 @@ const PaletteMode allModes[] = {PaletteLocalFirst, PaletteGlobalFirst, PaletteAu
 } // namespace
 
 TEST(ReadDialogPalette, FilesThatCannotBeReadGiveNoTable) {
-  TempDir dir;
+  ScratchFolder dir;
   struct Case {
     std::string path;
     int result;
   } cases[] = {
       {dir.file("missing.gif"), GifNotGif},
-      {dir.put("png.gif", std::string("\x89PNG\r\n\x1a\n", 8)), GifNotGif},
-      {dir.put("empty.gif", ""), GifNotGif},
-      {dir.put("cut.gif", header(2, 2, 0xF7) + table(8, 1).substr(0, 100)), GifTruncated},
-      {dir.put("badblock.gif", header(2, 2, 0x80) + table(1, 1) + "\x05"), GifBadIntroducer},
-      {dir.put("notrailer.gif", header(2, 2, 0x80) + table(1, 1) + image(0, 0, 2, 2, 0, "", "x")),
+      {dir.write("png.gif", std::string("\x89PNG\r\n\x1a\n", 8)), GifNotGif},
+      {dir.write("empty.gif", ""), GifNotGif},
+      {dir.write("cut.gif", header(2, 2, 0xF7) + table(8, 1).substr(0, 100)), GifTruncated},
+      {dir.write("badblock.gif", header(2, 2, 0x80) + table(1, 1) + "\x05"), GifBadIntroducer},
+      {dir.write("notrailer.gif", header(2, 2, 0x80) + table(1, 1) + image(0, 0, 2, 2, 0, "", "x")),
        GifTruncated},
   };
   for (auto& c : cases) {
@@ -48,9 +49,9 @@ TEST(ReadDialogPalette, FilesThatCannotBeReadGiveNoTable) {
 }
 
 TEST(ReadDialogPalette, FileWithoutAnyTableGivesAnEmptyPalette) {
-  TempDir dir;
+  ScratchFolder dir;
   // Size field 7 (bits 8) but no table: the bits alone must not make a palette.
-  std::string path = dir.put("none.gif", header(2, 2, 0x77) + image(0, 0, 2, 2, 0x07, "", "x") + trailer);
+  std::string path = dir.write("none.gif", header(2, 2, 0x77) + image(0, 0, 2, 2, 0x07, "", "x") + trailer);
   for (PaletteMode mode : allModes) {
     Palette p = read(path, mode);
     EXPECT_EQ(p.result, GifOk) << mode;
@@ -60,8 +61,8 @@ TEST(ReadDialogPalette, FileWithoutAnyTableGivesAnEmptyPalette) {
 }
 
 TEST(ReadDialogPalette, GlobalTableOnly) {
-  TempDir dir;
-  std::string path = dir.put("g.gif", frameFile(4, 4, 5, 1, "data"));
+  ScratchFolder dir;
+  std::string path = dir.write("g.gif", frameFile(4, 4, 5, 1, "data"));
   for (PaletteMode mode : allModes) {
     Palette p = read(path, mode);
     EXPECT_EQ(p.result, GifOk);
@@ -71,8 +72,8 @@ TEST(ReadDialogPalette, GlobalTableOnly) {
 }
 
 TEST(ReadDialogPalette, NoImagesGivesTheGlobalTable) {
-  TempDir dir;
-  std::string path = dir.put("g.gif", header(4, 4, 0x81) + table(2, 3) + trailer);
+  ScratchFolder dir;
+  std::string path = dir.write("g.gif", header(4, 4, 0x81) + table(2, 3) + trailer);
   Palette p = read(path, PaletteLocalFirst);
   EXPECT_EQ(p.result, GifOk);
   EXPECT_EQ(p.bits, 2);
@@ -80,8 +81,8 @@ TEST(ReadDialogPalette, NoImagesGivesTheGlobalTable) {
 }
 
 TEST(ReadDialogPalette, LocalOnlyIsFoundInEveryMode) {
-  TempDir dir;
-  std::string path = dir.put("l.gif", header(4, 4, 0x02) + image(0, 0, 4, 4, 0x82, table(3, 4), "d") + trailer);
+  ScratchFolder dir;
+  std::string path = dir.write("l.gif", header(4, 4, 0x02) + image(0, 0, 4, 4, 0x82, table(3, 4), "d") + trailer);
   for (PaletteMode mode : allModes) {
     Palette p = read(path, mode);
     EXPECT_EQ(p.result, GifOk);
@@ -91,8 +92,8 @@ TEST(ReadDialogPalette, LocalOnlyIsFoundInEveryMode) {
 }
 
 TEST(ReadDialogPalette, BothTablesOneImage) {
-  TempDir dir;
-  std::string path = dir.put(
+  ScratchFolder dir;
+  std::string path = dir.write(
       "b.gif", header(4, 4, 0xF4) + table(5, 1) + image(0, 0, 4, 4, 0x81, table(2, 2), "d") + trailer);
   Palette local = read(path, PaletteLocalFirst);
   EXPECT_EQ(local.bits, 2);
@@ -107,8 +108,8 @@ TEST(ReadDialogPalette, BothTablesOneImage) {
 }
 
 TEST(ReadDialogPalette, BothTablesTwoImagesAutomaticTakesTheLocalOne) {
-  TempDir dir;
-  std::string path = dir.put("b2.gif", header(4, 4, 0xF4) + table(5, 1) +
+  ScratchFolder dir;
+  std::string path = dir.write("b2.gif", header(4, 4, 0xF4) + table(5, 1) +
                                            image(0, 0, 4, 4, 0x81, table(2, 2), "d") +
                                            image(0, 0, 4, 4, 0x00, "", "e") + trailer);
   Palette automatic = read(path, PaletteAutomatic);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 using namespace giftest;
+using namespace qbtest;
 
 namespace {
 

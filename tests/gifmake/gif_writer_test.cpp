@@ -6,6 +6,7 @@
 #include <cstring>
 
 using namespace giftest;
+using namespace qbtest;
 
 namespace {
 
@@ -30,7 +31,7 @@ std::string frameHead(unsigned packed, unsigned delay, unsigned transparent, uns
 }
 
 // Splices and returns the output's bytes; fails the test unless it was written.
-std::string splice(const TempDir& dir, const std::vector<std::string>& frames, const GifParams& p,
+std::string splice(const ScratchFolder& dir, const std::vector<std::string>& frames, const GifParams& p,
                    int expectedFrames) {
   std::string out = dir.file("out.gif");
   int written = -1;
@@ -58,10 +59,10 @@ Parsed reparse(const std::string& bytes) {
 // Two 100 x 80 frames with the same 256-entry table, loop 0, delay 5,
 // disposal 1, transparency off, background 0.
 TEST(AssembleAnimatedGif, TwoFrameExampleBytes) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string dataA = payload(700, 1), dataB = payload(300, 2);
-  std::vector<std::string> frames = {dir.put("temp0.gif", frameFile(100, 80, 8, 1, dataA)),
-                                     dir.put("temp1.gif", frameFile(100, 80, 8, 1, dataB))};
+  std::vector<std::string> frames = {dir.write("temp0.gif", frameFile(100, 80, 8, 1, dataA)),
+                                     dir.write("temp1.gif", frameFile(100, 80, 8, 1, dataB))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0, 0, 0), 2);
 
   std::string expected = std::string("GIF89a\x64\x00\x50\x00\xF7\x00\x00", 13) + table(8, 1) +
@@ -74,10 +75,10 @@ TEST(AssembleAnimatedGif, TwoFrameExampleBytes) {
 }
 
 TEST(AssembleAnimatedGif, FramesWithTheGlobalTableGetNoLocalTable) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::string> frames;
   for (unsigned i = 0; i < 4; i++)
-    frames.push_back(dir.put("f" + std::to_string(i) + ".gif", frameFile(10, 10, 4, 3, payload(20, i))));
+    frames.push_back(dir.write("f" + std::to_string(i) + ".gif", frameFile(10, 10, 4, 3, payload(20, i))));
   Parsed p = reparse(splice(dir, frames, params(0, 5, 1, 0), 4));
   ASSERT_EQ(p.result, GifOk);
   ASSERT_EQ(p.file.imageCount, 4);
@@ -90,13 +91,13 @@ TEST(AssembleAnimatedGif, FramesWithTheGlobalTableGetNoLocalTable) {
 }
 
 TEST(AssembleAnimatedGif, PaletteDifferingInOneByteBecomesALocalTable) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string other = frameFile(10, 10, 4, 3, payload(20, 1), 1);
   size_t oneByte = 13 + 47; // last byte of the 48-byte table
   other[oneByte] = static_cast<char>(other[oneByte] ^ 1);
   std::string otherTable = other.substr(13, 48);
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
-                                     dir.put("b.gif", other)};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+                                     dir.write("b.gif", other)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
   ASSERT_EQ(p.result, GifOk);
@@ -110,9 +111,9 @@ TEST(AssembleAnimatedGif, PaletteDifferingInOneByteBecomesALocalTable) {
 }
 
 TEST(AssembleAnimatedGif, PaletteOfAnotherSizeBecomesALocalTable) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
-                                     dir.put("b.gif", frameFile(10, 10, 2, 3, payload(20, 1)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
+                                     dir.write("b.gif", frameFile(10, 10, 2, 3, payload(20, 1)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
   ASSERT_EQ(p.result, GifOk);
@@ -123,13 +124,13 @@ TEST(AssembleAnimatedGif, PaletteOfAnotherSizeBecomesALocalTable) {
 }
 
 TEST(AssembleAnimatedGif, OwnLocalTableIsWrittenWithTheImageFlags) {
-  TempDir dir;
+  ScratchFolder dir;
   // Global table like the first frame's, but the image brings its own
   // sorted 8-entry local table.
   std::string withLocal = header(10, 10, 0xF7) + table(8, 3) +
                           image(0, 0, 10, 10, 0x80 | 0x40 | 0x20 | 0x02, table(3, 9), payload(30, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
-                                     dir.put("b.gif", withLocal)};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
+                                     dir.write("b.gif", withLocal)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
   ASSERT_EQ(p.result, GifOk);
@@ -140,20 +141,20 @@ TEST(AssembleAnimatedGif, OwnLocalTableIsWrittenWithTheImageFlags) {
 }
 
 TEST(AssembleAnimatedGif, LocalTableEqualToTheGlobalOneIsDropped) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string sameLocal = header(10, 10, 0x00) + image(0, 0, 10, 10, 0x83, table(4, 3), payload(30, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
-                                     dir.put("b.gif", sameLocal)};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+                                     dir.write("b.gif", sameLocal)};
   Parsed p = reparse(splice(dir, frames, params(0, 5, 1, 0), 2));
   ASSERT_EQ(p.result, GifOk);
   EXPECT_EQ(p.file.images[1].hasLocalTable, 0);
 }
 
 TEST(AssembleAnimatedGif, ScreenIsTheLargestRightAndBottomEdge) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(100, 80, 4, 3, payload(20, 0))),
-                                     dir.put("b.gif", frameFile(120, 60, 4, 3, payload(20, 1))),
-                                     dir.put("c.gif", frameFile(50, 90, 4, 3, payload(20, 2)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(100, 80, 4, 3, payload(20, 0))),
+                                     dir.write("b.gif", frameFile(120, 60, 4, 3, payload(20, 1))),
+                                     dir.write("c.gif", frameFile(50, 90, 4, 3, payload(20, 2)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 3);
   EXPECT_EQ(out.substr(6, 4), u16(120) + u16(90));
   Parsed p = reparse(out);
@@ -163,10 +164,10 @@ TEST(AssembleAnimatedGif, ScreenIsTheLargestRightAndBottomEdge) {
 }
 
 TEST(AssembleAnimatedGif, FramePositionIsKeptAndTheEdgeDoesNotWrap) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string placed = header(10, 10, 0xF3) + table(4, 3) + image(65530, 7, 10, 10, 0, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
-                                     dir.put("b.gif", placed)};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+                                     dir.write("b.gif", placed)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   EXPECT_EQ(out.substr(6, 4), u16(65535) + u16(17));
   Parsed p = reparse(out);
@@ -191,9 +192,9 @@ TEST(AssembleAnimatedGif, ParametersInTheControlAndLoopBlocks) {
       // box gives 255).
       {params(0, 5, 255, 3, 0, 0), u16(0), graphicControl(0x1D, 5, 0), 0},
   };
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
-                                     dir.put("b.gif", frameFile(10, 10, 8, 3, payload(20, 1)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
+                                     dir.write("b.gif", frameFile(10, 10, 8, 3, payload(20, 1)))};
   for (auto& c : cases) {
     SCOPED_TRACE(c.p.disposalMethod);
     std::string out = splice(dir, frames, c.p, 2);
@@ -211,16 +212,16 @@ TEST(AssembleAnimatedGif, ParametersInTheControlAndLoopBlocks) {
 }
 
 TEST(AssembleAnimatedGif, BackgroundIndexBeyondASmallTableBecomesZero) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 2, 3, payload(20, 0)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 2, 3, payload(20, 0)))};
   EXPECT_EQ(static_cast<uint8_t>(splice(dir, frames, params(0, 5, 1, 0, 3), 1)[11]), 3);
   EXPECT_EQ(static_cast<uint8_t>(splice(dir, frames, params(0, 5, 1, 0, 4), 1)[11]), 0);
 }
 
 TEST(AssembleAnimatedGif, OneFrameStillCarriesTheLoopBlock) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string data = payload(40, 7);
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 1, 3, data))};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 1, 3, data))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 1);
   std::string expected = std::string("GIF89a", 6) + u16(10) + u16(10) + byte(0xF0) + byte(0) + byte(0) +
                          table(1, 3) + netscapeLoop(0) + frameHead(0x04, 5, 0, 0, 0, 10, 10, 0) + byte(8) +
@@ -229,20 +230,20 @@ TEST(AssembleAnimatedGif, OneFrameStillCarriesTheLoopBlock) {
 }
 
 TEST(AssembleAnimatedGif, InterlacedFrameKeepsItsFlag) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string interlaced = header(10, 10, 0xF3) + table(4, 3) + image(0, 0, 10, 10, 0x40, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", interlaced)};
+  std::vector<std::string> frames = {dir.write("a.gif", interlaced)};
   Parsed p = reparse(splice(dir, frames, params(0, 5, 1, 0), 1));
   ASSERT_EQ(p.result, GifOk);
   EXPECT_EQ(p.file.images[0].interlaced, 1);
 }
 
 TEST(AssembleAnimatedGif, ExtensionsOfTheFrameFilesAreNotCopied) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string busy = header(10, 10, 0xF3) + table(4, 3) + netscapeLoop(9) + comment("frame") +
                      graphicControl(0x1D, 77, 5) + image(0, 0, 10, 10, 0, "", payload(9, 1)) +
                      comment("after") + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", busy)};
+  std::vector<std::string> frames = {dir.write("a.gif", busy)};
   std::string out = splice(dir, frames, params(2, 5, 1, 0), 1);
   Parsed p = reparse(out);
   ASSERT_EQ(p.result, GifOk);
@@ -256,15 +257,15 @@ TEST(AssembleAnimatedGif, ExtensionsOfTheFrameFilesAreNotCopied) {
 // ---- frames that fail
 
 TEST(AssembleAnimatedGif, MissingOrBrokenMiddleFramesAreLeftOut) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<std::string> data = {payload(30, 0), payload(30, 1), payload(30, 2), payload(30, 3)};
   std::vector<std::string> frames = {
-      dir.put("0.gif", frameFile(10, 10, 4, 3, data[0])),
+      dir.write("0.gif", frameFile(10, 10, 4, 3, data[0])),
       dir.file("missing.gif"),
-      dir.put("2.gif", frameFile(20, 10, 4, 3, data[2])),
-      dir.put("3.gif", frameFile(10, 30, 4, 3, data[3]).substr(0, 70)), // cut in its data
-      dir.put("4.gif", "not a gif at all"),
-      dir.put("5.gif", header(10, 10, 0xF3) + table(4, 3) + trailer), // no image
+      dir.write("2.gif", frameFile(20, 10, 4, 3, data[2])),
+      dir.write("3.gif", frameFile(10, 30, 4, 3, data[3]).substr(0, 70)), // cut in its data
+      dir.write("4.gif", "not a gif at all"),
+      dir.write("5.gif", header(10, 10, 0xF3) + table(4, 3) + trailer), // no image
   };
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
@@ -276,10 +277,10 @@ TEST(AssembleAnimatedGif, MissingOrBrokenMiddleFramesAreLeftOut) {
 }
 
 TEST(AssembleAnimatedGif, FrameWithoutAnyColourTableUsesTheGlobalOne) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string bare = header(10, 10, 0x77) + image(0, 0, 10, 10, 0x07, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
-                                     dir.put("b.gif", bare)};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+                                     dir.write("b.gif", bare)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
   ASSERT_EQ(p.result, GifOk);
@@ -288,10 +289,10 @@ TEST(AssembleAnimatedGif, FrameWithoutAnyColourTableUsesTheGlobalOne) {
 }
 
 TEST(AssembleAnimatedGif, FirstFrameWithoutAnyColourTableGivesNoGlobalTable) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string bare = header(10, 10, 0x77) + image(0, 0, 10, 10, 0x07, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", bare),
-                                     dir.put("b.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  std::vector<std::string> frames = {dir.write("a.gif", bare),
+                                     dir.write("b.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0, 7), 2);
   EXPECT_EQ(static_cast<uint8_t>(out[10]), 0x70); // resolution only, no table
   EXPECT_EQ(static_cast<uint8_t>(out[11]), 0);    // no table: background 0
@@ -305,10 +306,10 @@ TEST(AssembleAnimatedGif, FirstFrameWithoutAnyColourTableGivesNoGlobalTable) {
 }
 
 TEST(AssembleAnimatedGif, FirstFrameWithOnlyALocalTableGivesItAsGlobal) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string localOnly = header(10, 10, 0x70) + image(0, 0, 10, 10, 0xA3, table(4, 5), payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", localOnly),
-                                     dir.put("b.gif", frameFile(10, 10, 4, 5, payload(20, 0)))};
+  std::vector<std::string> frames = {dir.write("a.gif", localOnly),
+                                     dir.write("b.gif", frameFile(10, 10, 4, 5, payload(20, 0)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   EXPECT_EQ(static_cast<uint8_t>(out[10]), 0xFB); // table flag, resolution 8, sorted, 16 entries
   EXPECT_EQ(out.substr(13, 48), table(4, 5));
@@ -319,10 +320,10 @@ TEST(AssembleAnimatedGif, FirstFrameWithOnlyALocalTableGivesItAsGlobal) {
 }
 
 TEST(AssembleAnimatedGif, FirstFileOfTwoImagesGivesItsLocalTableAsGlobal) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string two = header(10, 10, 0xF3) + table(4, 1) + image(0, 0, 10, 10, 0x82, table(3, 2), payload(9, 1)) +
                     image(0, 0, 10, 10, 0, "", payload(9, 2)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", two)};
+  std::vector<std::string> frames = {dir.write("a.gif", two)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 1);
   EXPECT_EQ(static_cast<uint8_t>(out[10]), 0xF2);
   EXPECT_EQ(out.substr(13, 24), table(3, 2));
@@ -333,9 +334,9 @@ TEST(AssembleAnimatedGif, FirstFileOfTwoImagesGivesItsLocalTableAsGlobal) {
 }
 
 TEST(AssembleAnimatedGif, OneImageWithBothTablesKeepsTheGlobalOne) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string both = header(10, 10, 0xF3) + table(4, 1) + image(0, 0, 10, 10, 0x82, table(3, 2), payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.put("a.gif", both)};
+  std::vector<std::string> frames = {dir.write("a.gif", both)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 1);
   EXPECT_EQ(out.substr(13, 48), table(4, 1));
   Parsed p = reparse(out);
@@ -347,32 +348,32 @@ TEST(AssembleAnimatedGif, OneImageWithBothTablesKeepsTheGlobalOne) {
 // ---- the output file
 
 TEST(AssembleAnimatedGif, OutputInAMissingFolderIsNotCreated) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   std::string out = dir.file("no such folder/out.gif");
   int written = -1;
   EXPECT_EQ(assembleAnimatedGif(frames, out, params(0, 5, 1, 0), &written), GifOutputNotCreated);
   EXPECT_EQ(written, 0);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.gif"});
+  EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"a.gif"}));
 }
 
 TEST(AssembleAnimatedGif, FailuresLeaveAnExistingOutputAndNothingElse) {
-  TempDir dir;
-  std::string good = dir.put("good.gif", frameFile(10, 10, 4, 3, payload(20, 0)));
-  std::string out = dir.put("out.gif", "the user's old file");
-  dir.put("out.gif.~0.tmp", "someone else's file"); // never overwritten
+  ScratchFolder dir;
+  std::string good = dir.write("good.gif", frameFile(10, 10, 4, 3, payload(20, 0)));
+  std::string out = dir.write("out.gif", "the user's old file");
+  dir.write("out.gif.~0.tmp", "someone else's file"); // never overwritten
   struct Case {
     std::vector<std::string> frames;
     int result;
   } cases[] = {
       {{dir.file("missing.gif"), good}, GifFirstFrameUnreadable},
-      {{dir.put("text.gif", "hello"), good}, GifFirstFrameUnreadable},
-      {{dir.put("cut.gif", frameFile(10, 10, 4, 3, payload(20, 0)).substr(0, 70)), good},
+      {{dir.write("text.gif", "hello"), good}, GifFirstFrameUnreadable},
+      {{dir.write("cut.gif", frameFile(10, 10, 4, 3, payload(20, 0)).substr(0, 70)), good},
        GifFirstFrameUnreadable},
-      {{dir.put("noimage.gif", header(1, 1, 0x80) + table(1, 0) + trailer), good}, GifFirstFrameUnreadable},
+      {{dir.write("noimage.gif", header(1, 1, 0x80) + table(1, 0) + trailer), good}, GifFirstFrameUnreadable},
       {{}, GifNoFrameWritten},
   };
-  auto before = dir.entries();
+  std::set<std::string> before = filesIn(dir.path());
   for (auto& c : cases) {
     SCOPED_TRACE(c.result);
     int written = -1;
@@ -380,38 +381,39 @@ TEST(AssembleAnimatedGif, FailuresLeaveAnExistingOutputAndNothingElse) {
     EXPECT_EQ(written, 0);
     EXPECT_EQ(readFile(out), "the user's old file");
     EXPECT_EQ(readFile(dir.file("out.gif.~0.tmp")), "someone else's file");
-    EXPECT_EQ(dir.entries(), before);
+    EXPECT_EQ(filesIn(dir.path()), before);
   }
 }
 
 // A folder of the output's name cannot be replaced by the finished file:
 // the folder stays and the written file goes.
 TEST(AssembleAnimatedGif, OutputThatCannotBeReplacedIsKept) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
-  std::filesystem::create_directory(dir.path() / "out.gif");
-  dir.put("out.gif/inside.txt", "kept");
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  dir.makeFolder("out.gif");
+  dir.write("out.gif/inside.txt", "kept");
   EXPECT_EQ(assembleAnimatedGif(frames, dir.file("out.gif"), params(0, 5, 1, 0)), GifOutputNotCreated);
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.gif", "out.gif"}));
-  EXPECT_EQ(readFile(dir.path() / "out.gif" / "inside.txt"), "kept");
+  EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"a.gif"}));
+  EXPECT_TRUE(folderExists(dir.file("out.gif")));
+  EXPECT_EQ(readFile(dir.file("out.gif/inside.txt")), "kept");
 }
 
 TEST(AssembleAnimatedGif, SuccessReplacesAnExistingOutput) {
-  TempDir dir;
-  std::string out = dir.put("out.gif", std::string(5000, 'x')); // longer than the new file
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  ScratchFolder dir;
+  std::string out = dir.write("out.gif", std::string(5000, 'x')); // longer than the new file
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   ASSERT_EQ(assembleAnimatedGif(frames, out, params(0, 5, 1, 0)), GifWritten);
   Parsed p = reparse(readFile(out));
   EXPECT_EQ(p.result, GifOk);
   EXPECT_EQ(p.file.imageCount, 1);
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.gif", "out.gif"}));
+  EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"a.gif", "out.gif"}));
 }
 
 TEST(AssembleAnimatedGif, OutputMayBeOneOfTheFrames) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string data0 = payload(20, 0), data1 = payload(20, 1);
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, data0)),
-                                     dir.put("b.gif", frameFile(10, 10, 4, 3, data1))};
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, data0)),
+                                     dir.write("b.gif", frameFile(10, 10, 4, 3, data1))};
   ASSERT_EQ(assembleAnimatedGif(frames, frames[0], params(0, 5, 1, 0)), GifWritten);
   Parsed p = reparse(readFile(frames[0]));
   ASSERT_EQ(p.result, GifOk);
@@ -419,8 +421,8 @@ TEST(AssembleAnimatedGif, OutputMayBeOneOfTheFrames) {
 }
 
 TEST(AssembleAnimatedGif, ProgramWideParametersAreUsed) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   GifParams saved = gifParams;
   gifParams = params(4, 25, 2, 1, 1, 9);
   int r = assembleAnimatedGif(frames, dir.file("out.gif"));
@@ -438,26 +440,26 @@ TEST(AssembleAnimatedGif, ProgramWideParametersAreUsed) {
 // ---- writeAnimatedGif
 
 TEST(WriteAnimatedGif, RecordsThatReadFrameInfoDidNotFillAreLeftOut) {
-  TempDir dir;
-  std::vector<std::string> frames = {dir.put("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
-                                     dir.put("b.gif", frameFile(10, 10, 4, 3, payload(20, 1)))};
+  ScratchFolder dir;
+  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+                                     dir.write("b.gif", frameFile(10, 10, 4, 3, payload(20, 1)))};
   std::vector<GifImageInfo> records(2, GifImageInfo{});
   std::vector<int> indices(2, 0);
   std::string out = dir.file("out.gif");
   EXPECT_EQ(writeAnimatedGif(records, indices, out, frames, 0, 0), GifNoFrameWritten);
-  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(qbtest::fileExists(out));
   ASSERT_EQ(readFrameInfo(frames[1], 0, 1, 0, 0, 5, records[1]), GifOk);
   int written = 0;
   EXPECT_EQ(writeAnimatedGif(records, indices, out, frames, 0, 0, &written), GifWritten);
   EXPECT_EQ(written, 1);
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.gif", "b.gif", "out.gif"}));
+  EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"a.gif", "b.gif", "out.gif"}));
 }
 
 // ---- readFrameInfo
 
 TEST(ReadFrameInfo, TakesTheImageAndReplacesTheControlValues) {
-  TempDir dir;
-  std::string path = dir.put("a.gif", header(10, 10, 0xF3) + table(4, 3) + graphicControl(0x1D, 99, 4) +
+  ScratchFolder dir;
+  std::string path = dir.write("a.gif", header(10, 10, 0xF3) + table(4, 3) + graphicControl(0x1D, 99, 4) +
                                           image(2, 3, 5, 6, 0x40, "", payload(20, 0)) + trailer);
   GifImageInfo r{};
   ASSERT_EQ(readFrameInfo(path, 0, 2, 0x1234, 1, 10, r), GifOk);
@@ -473,15 +475,15 @@ TEST(ReadFrameInfo, TakesTheImageAndReplacesTheControlValues) {
 }
 
 TEST(ReadFrameInfo, FailuresLeaveTheRecordUntouched) {
-  TempDir dir;
+  ScratchFolder dir;
   struct Case {
     std::string path;
     int index, result;
   } cases[] = {
       {dir.file("missing.gif"), 0, GifCannotOpen},
-      {dir.put("t.gif", "text"), 0, GifNotGif},
-      {dir.put("c.gif", frameFile(10, 10, 4, 3, payload(20, 0)).substr(0, 75)), 0, GifTruncated},
-      {dir.put("ok.gif", frameFile(10, 10, 4, 3, payload(20, 0))), 1, GifNoImage},
+      {dir.write("t.gif", "text"), 0, GifNotGif},
+      {dir.write("c.gif", frameFile(10, 10, 4, 3, payload(20, 0)).substr(0, 75)), 0, GifTruncated},
+      {dir.write("ok.gif", frameFile(10, 10, 4, 3, payload(20, 0))), 1, GifNoImage},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -557,16 +559,16 @@ TEST(WriteGifHead, WritesNothingOnFailure) {
 }
 
 TEST(CopyFrame, WritesNothingOnFailure) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<uint8_t> global = bytesOf(table(4, 3));
   struct Case {
     std::string path;
     int index, result;
   } cases[] = {
       {dir.file("missing.gif"), 0, GifCannotOpen},
-      {dir.put("t.gif", "text"), 0, GifNotGif},
-      {dir.put("c.gif", frameFile(10, 10, 4, 3, payload(20, 0)).substr(0, 75)), 0, GifTruncated},
-      {dir.put("ok.gif", frameFile(10, 10, 4, 3, payload(20, 0))), 1, GifNoImage},
+      {dir.write("t.gif", "text"), 0, GifNotGif},
+      {dir.write("c.gif", frameFile(10, 10, 4, 3, payload(20, 0)).substr(0, 75)), 0, GifTruncated},
+      {dir.write("ok.gif", frameFile(10, 10, 4, 3, payload(20, 0))), 1, GifNoImage},
   };
   for (auto& c : cases) {
     std::ostringstream out;

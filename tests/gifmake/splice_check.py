@@ -39,10 +39,11 @@ def to_local_table(data):
     return bytes(head) + rest[:at] + bytes(descriptor) + table + rest[at + 10:]
 
 
-def pixels(path_spec):
-    """Size and RGBA bytes of one decoded frame, as ImageMagick sees it."""
-    size = run(IDENTIFY, "-format", "%w %h", path_spec).decode()
-    return size, run(CONVERT, path_spec, "+repage", "-depth", "8", "rgba:-")
+def pixels(frame):
+    """Size and RGBA bytes of one decoded frame ("file.gif" or "file.gif[N]"),
+    as ImageMagick sees it."""
+    size = run(IDENTIFY, "-format", "%w %h", frame).decode()
+    return size, run(CONVERT, frame, "+repage", "-depth", "8", "rgba:-")
 
 
 def make_frames(folder):

@@ -4,16 +4,17 @@
 
 #include <string>
 
-#include "tests/imgctl/bmp_builder.h"
 #include "tests/imgctl/test_pictures.h"
+#include "tests/support/bmp_file.h"
+#include "tests/support/files.h"
 
 using imgctl::BmpInfo;
 using imgctl::Pixmap;
 using imgctl::readBmp;
-using imgctl_test::BmpSpec;
-using imgctl_test::buildBmp;
-using imgctl_test::put16;
-using imgctl_test::put32;
+using qbtest::BmpLayout;
+using qbtest::buildBmp;
+using qbtest::put16;
+using qbtest::put32;
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(ReadBmp, DecodesEveryDepthOrderAndWidth) {
       for (int w = 1; w <= 5; ++w) {
         for (int h = 1; h <= 3; ++h) {
           SCOPED_TRACE(::testing::Message() << bits << " bits, " << w << "x" << h << (topDown ? " top-down" : " bottom-up"));
-          BmpSpec s;
+          BmpLayout s;
           s.width = w;
           s.height = topDown ? -h : h;
           s.bitCount = bits;
@@ -77,7 +78,7 @@ TEST(ReadBmp, DecodesEveryDepthOrderAndWidth) {
 TEST(ReadBmp, ReadsLaterHeadersAndPlainBitFields) {
   for (uint32_t header : {52u, 56u, 108u, 124u}) {
     SCOPED_TRACE(header);
-    BmpSpec s;
+    BmpLayout s;
     s.width = 3;
     s.height = 2;
     s.headerSize = header;
@@ -85,7 +86,7 @@ TEST(ReadBmp, ReadsLaterHeadersAndPlainBitFields) {
     ASSERT_EQ(imgctl::kBmpOk, readBytes(buildBmp(s, colourPattern(3, 2)), p));
     EXPECT_EQ(colourPattern(3, 2), p.pixels);
   }
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;
   s.height = 2;
   s.bitCount = 32;
@@ -97,7 +98,7 @@ TEST(ReadBmp, ReadsLaterHeadersAndPlainBitFields) {
 }
 
 TEST(ReadBmp, RefusesOtherBitFieldMasks) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 2;
   s.bitCount = 32;
@@ -111,7 +112,7 @@ TEST(ReadBmp, RefusesOtherBitFieldMasks) {
 }
 
 TEST(ReadBmp, IgnoresHarmlessFields) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 2;
   std::vector<uint8_t> b = buildBmp(s, colourPattern(2, 2));
@@ -128,7 +129,7 @@ TEST(ReadBmp, IgnoresHarmlessFields) {
 // The last row's padding carries no pixel; a file that lacks it still
 // holds the whole picture. One byte less and a pixel is missing.
 TEST(ReadBmp, LastRowPaddingMayBeMissing) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;  // 9 bytes of pixels, 3 of padding per row
   s.height = 2;
   std::vector<uint8_t> b = buildBmp(s, colourPattern(3, 2));
@@ -174,7 +175,7 @@ TEST(ReadBmp, RefusesHeadersThatLie) {
       {"offset into the header", imgctl::kBmpBadOffset, [](std::vector<uint8_t>& b) { put32(b, 10, 20); }},
       {"offset wraps", imgctl::kBmpTruncated, [](std::vector<uint8_t>& b) { put32(b, 10, 0xFFFFFFF0u); }},
   };
-  BmpSpec s;
+  BmpLayout s;
   s.width = 4;
   s.height = 3;
   const std::vector<uint8_t> valid = buildBmp(s, colourPattern(4, 3));
@@ -191,7 +192,7 @@ TEST(ReadBmp, RefusesHeadersThatLie) {
 }
 
 TEST(ReadBmp, RefusesBadColourTables) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 4;
   s.height = 2;
   s.bitCount = 4;
@@ -220,7 +221,7 @@ TEST(ReadBmp, RefusesBadColourTables) {
 // past its end (the sanitizers watch the reads).
 TEST(ReadBmp, RefusesEveryTruncatedPrefix) {
   for (uint16_t bits : {1, 8, 24}) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 5;
     s.height = 3;
     s.bitCount = bits;
@@ -245,11 +246,11 @@ TEST(ReadBmp, RefusesEveryTruncatedPrefix) {
 
 // The real files of the corpus, by folder.
 TEST(ReadBmp, CorpusValidFilesDecode) {
-  const std::string dir = std::string(QB_TESTDATA) + "/bmp/valid/";
+  const std::string dir = qbtest::testDataPath("bmp/valid/");
   for (const char* name : {"rgb24_with_256_entry_palette_before_pixels.bmp", "rgb24_with_300_entry_palette.bmp",
                            "rgb24_v5_header_embedded_icc_profile.bmp", "rgb24_v5_header_linked_profile.bmp"}) {
     SCOPED_TRACE(name);
-    const std::vector<uint8_t> b = imgctl_test::readFileBytes(dir + name);
+    const std::vector<uint8_t> b = qbtest::readFileBytes(dir + name);
     ASSERT_FALSE(b.empty());
     Pixmap p;
     ASSERT_EQ(imgctl::kBmpOk, readBytes(b, p));
@@ -259,12 +260,12 @@ TEST(ReadBmp, CorpusValidFilesDecode) {
 }
 
 TEST(ReadBmp, CorpusKindsThisReaderDoesNotDecodeAreRefused) {
-  const std::string dir = std::string(QB_TESTDATA) + "/bmp/unsupported/";
+  const std::string dir = qbtest::testDataPath("bmp/unsupported/");
   for (const char* name : {"rgb16_565_bitfields.bmp", "pal8_os2_core_header_12_bytes.bmp", "bi_jpeg_payload.bmp",
                            "bi_png_payload.bmp"}) {
     SCOPED_TRACE(name);
     Pixmap p;
-    EXPECT_EQ(imgctl::kBmpUnsupported, readBytes(imgctl_test::readFileBytes(dir + name), p));
+    EXPECT_EQ(imgctl::kBmpUnsupported, readBytes(qbtest::readFileBytes(dir + name), p));
   }
 }
 
@@ -272,21 +273,21 @@ TEST(ReadBmp, CorpusKindsThisReaderDoesNotDecodeAreRefused) {
 // this reader does decode; their pixels are checked against ImageMagick
 // elsewhere. The RLE8 file is the plain 8-bit one compressed.
 TEST(ReadBmp, CorpusPalettedRunLengthAndThirtyTwoBitFilesDecode) {
-  const std::string dir = std::string(QB_TESTDATA) + "/bmp/unsupported/";
+  const std::string dir = qbtest::testDataPath("bmp/unsupported/");
   for (const char* name : {"pal1.bmp", "pal8.bmp", "pal8_topdown_negative_height.bmp", "rgb32_bi_rgb.bmp",
                            "pal8_rle8.bmp", "pal4_rle4.bmp"}) {
     SCOPED_TRACE(name);
     Pixmap p;
-    EXPECT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::readFileBytes(dir + name), p));
+    EXPECT_EQ(imgctl::kBmpOk, readBytes(qbtest::readFileBytes(dir + name), p));
   }
   Pixmap plain, rle;
-  ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::readFileBytes(dir + "pal8.bmp"), plain));
-  ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::readFileBytes(dir + "pal8_rle8.bmp"), rle));
+  ASSERT_EQ(imgctl::kBmpOk, readBytes(qbtest::readFileBytes(dir + "pal8.bmp"), plain));
+  ASSERT_EQ(imgctl::kBmpOk, readBytes(qbtest::readFileBytes(dir + "pal8_rle8.bmp"), rle));
   EXPECT_EQ(plain.pixels, rle.pixels);
 }
 
 TEST(ReadBmp, CorpusMalformedFiles) {
-  const std::string dir = std::string(QB_TESTDATA) + "/bmp/malformed/";
+  const std::string dir = qbtest::testDataPath("bmp/malformed/");
   struct Case {
     const char* name;
     int expected;
@@ -314,7 +315,7 @@ TEST(ReadBmp, CorpusMalformedFiles) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::vector<uint8_t> b = imgctl_test::readFileBytes(dir + c.name);
+    const std::vector<uint8_t> b = qbtest::readFileBytes(dir + c.name);
     ASSERT_FALSE(b.empty());
     Pixmap p;
     EXPECT_EQ(c.expected, readBytes(b, p)) << imgctl::bmpResultName(readBytes(b, p));
@@ -355,7 +356,7 @@ TEST(ReadBmp, DecodesRunLengthStreams) {
     SCOPED_TRACE(c.name);
     Pixmap p;
     BmpInfo info;
-    ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::buildRleBmp(c.bits, c.width, c.height, kRleTable, c.stream), p, &info));
+    ASSERT_EQ(imgctl::kBmpOk, readBytes(qbtest::buildRleBmp(c.bits, c.width, c.height, kRleTable, c.stream), p, &info));
     EXPECT_EQ(c.width, p.width);
     EXPECT_EQ(c.height, p.height);
     EXPECT_EQ(c.expected, p.pixels);
@@ -395,27 +396,27 @@ TEST(ReadBmp, RefusesRunLengthStreamsThatLie) {
     SCOPED_TRACE(c.name);
     Pixmap p;
     p.width = 99;
-    EXPECT_EQ(c.expected, readBytes(imgctl_test::buildRleBmp(c.bits, 3, 2, kRleTable, c.stream), p));
+    EXPECT_EQ(c.expected, readBytes(qbtest::buildRleBmp(c.bits, 3, 2, kRleTable, c.stream), p));
     EXPECT_EQ(0, p.width);
     EXPECT_TRUE(p.pixels.empty());
   }
 
   const std::vector<uint8_t> valid = {1, 1, 0, 2, 1, 0, 0, 0, 0, 3, 1, 2, 3, 0, 0, 1};
   Pixmap whole;
-  ASSERT_EQ(imgctl::kBmpOk, readBytes(imgctl_test::buildRleBmp(8, 3, 2, kRleTable, valid), whole));
+  ASSERT_EQ(imgctl::kBmpOk, readBytes(qbtest::buildRleBmp(8, 3, 2, kRleTable, valid), whole));
   for (size_t n = 0; n + 2 < valid.size(); ++n) {
     SCOPED_TRACE(n);
     Pixmap p;
     const std::vector<uint8_t> cut(valid.begin(), valid.begin() + n);
-    EXPECT_EQ(imgctl::kBmpTruncated, readBytes(imgctl_test::buildRleBmp(8, 3, 2, kRleTable, cut), p));
+    EXPECT_EQ(imgctl::kBmpTruncated, readBytes(qbtest::buildRleBmp(8, 3, 2, kRleTable, cut), p));
   }
 
   SCOPED_TRACE("headers");
   Pixmap p;
-  std::vector<uint8_t> b = imgctl_test::buildRleBmp(8, 3, 2, kRleTable, valid);
+  std::vector<uint8_t> b = qbtest::buildRleBmp(8, 3, 2, kRleTable, valid);
   put16(b, 28, 4);  // RLE8 on 4-bit pixels
   EXPECT_EQ(imgctl::kBmpBadHeader, readBytes(b, p));
-  b = imgctl_test::buildRleBmp(8, 3, 2, kRleTable, valid);
+  b = qbtest::buildRleBmp(8, 3, 2, kRleTable, valid);
   put32(b, 22, uint32_t(-2));  // top-down
   EXPECT_EQ(imgctl::kBmpBadHeader, readBytes(b, p));
 }

@@ -66,7 +66,7 @@ uint32_t squaredDistance(uint32_t a, uint32_t b) {
 Pixmap hatPhoto() {
   Pixmap p;
   const std::vector<uint8_t> b =
-      imgctl_test::readFileBytes(std::string(QB_TESTDATA) + "/imgctl/photo_24bit_v5_header_90x112.bmp");
+      qbtest::readFileBytes(qbtest::testDataPath("imgctl/photo_24bit_v5_header_90x112.bmp"));
   EXPECT_EQ(imgctl::kBmpOk, imgctl::readBmp(b.data(), b.size(), p));
   return p;
 }

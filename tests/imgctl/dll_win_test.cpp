@@ -8,17 +8,18 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "gifmake/gifmake.h"
 #include "imgctl/imgctl.h"
-#include "tests/imgctl/bmp_builder.h"
 #include "tests/imgctl/test_pictures.h"
-#include "tests/imgctl/win_files.h"
+#include "tests/support/files.h"
 
 using imgctl::Pixmap;
 using namespace imgctl_test;
+using namespace qbtest;
 
 namespace {
 
@@ -71,25 +72,20 @@ class ImgctlDll : public ::testing::Test {
     lib_ = loadLibrary();
     ASSERT_NE(nullptr, lib_.module);
     ASSERT_TRUE(lib_.open && lib_.query && lib_.writeGif && lib_.writeJpeg && lib_.writePng && lib_.release);
-    folder_ = scratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    ASSERT_FALSE(folder_.empty());
-    emptyFolder(folder_);
   }
   void TearDown() override {
-    emptyFolder(folder_);
-    RemoveDirectoryA(folder_.c_str());
     if (lib_.module) FreeLibrary(lib_.module);
   }
-  std::string path(const char* name) const { return folder_ + "\\" + name; }
+  std::string path(const char* name) const { return folder_.file(name); }
   // A few-colour picture written as a 24-bit BMP in the scratch folder.
   std::string writeBmp(const char* name, const Pixmap& p) {
     const std::string file = path(name);
-    EXPECT_TRUE(writeWholeFile(file, bmpOf(p)));
+    EXPECT_TRUE(writeFile(file, bmpOf(p)));
     return file;
   }
 
   Library lib_;
-  std::string folder_;
+  ScratchFolder folder_;
 };
 
 Pixmap fewColours(int w, int h, uint32_t seed) {
@@ -139,7 +135,7 @@ TEST_F(ImgctlDll, OpenQueryWriteRelease) {
   EXPECT_EQ(0, lib_.query(image, nullptr, &sizeA, nullptr, &sizeB));
   EXPECT_EQ(0, lib_.writeGif(path("again.gif").c_str(), image, 0));
   lib_.release(image);  // twice: ignored
-  EXPECT_EQ((std::vector<std::string>{"in.bmp", "out.gif"}), filesIn(folder_));
+  EXPECT_EQ((std::set<std::string>{"in.bmp", "out.gif"}), filesIn(folder_.path()));
 }
 
 TEST_F(ImgctlDll, UnknownHandlesFailCleanly) {
@@ -152,7 +148,7 @@ TEST_F(ImgctlDll, UnknownHandlesFailCleanly) {
     lib_.release(h);
   }
   EXPECT_EQ(7u, sizeA);
-  EXPECT_TRUE(filesIn(folder_).empty());
+  EXPECT_TRUE(filesIn(folder_.path()).empty());
 }
 
 // A released slot's next image gets a new handle; the old one stays dead.
@@ -180,8 +176,8 @@ TEST_F(ImgctlDll, ReleasedHandlesStayDeadAndTheTableRefillsWhenFull) {
 
 TEST_F(ImgctlDll, OpenRefusesWhatItCannotRead) {
   EXPECT_EQ(0u, lib_.open(path("missing.bmp").c_str()));
-  EXPECT_EQ(0u, lib_.open(folder_.c_str()));
-  EXPECT_EQ(0u, lib_.open(testData("imgctl/painting_tiny_21x32.png").c_str()));
+  EXPECT_EQ(0u, lib_.open(folder_.path().c_str()));
+  EXPECT_EQ(0u, lib_.open(testDataPath("imgctl/painting_tiny_21x32.png").c_str()));
   const char* refused[] = {
       "bmp/malformed/bad_bitcount_30000.bmp", "bmp/malformed/bad_header_size_66.bmp",
       "bmp/malformed/bad_palette_size_305m.bmp", "bmp/malformed/bad_planes_30000.bmp",
@@ -193,11 +189,11 @@ TEST_F(ImgctlDll, OpenRefusesWhatItCannotRead) {
       "bmp/rle/rle8_run_crosses_row_end.bmp", "bmp/rle/rle8_escape_cut.bmp",
       "bmp/unsupported/pal8_os2_core_header_12_bytes.bmp", "bmp/unsupported/bi_jpeg_payload.bmp",
       "bmp/unsupported/bi_png_payload.bmp"};
-  for (const char* name : refused) EXPECT_EQ(0u, lib_.open(testData(name).c_str())) << name;
+  for (const char* name : refused) EXPECT_EQ(0u, lib_.open(testDataPath(name).c_str())) << name;
   for (const char* name : {"bmp/valid/rgb24_with_300_entry_palette.bmp", "bmp/valid/rgb24_v5_header_linked_profile.bmp",
                            "imgctl/photo_24bit_v5_header_90x112.bmp", "bmp/unsupported/pal8_rle8.bmp",
                            "bmp/unsupported/pal4_rle4.bmp"}) {
-    const uint32_t h = lib_.open(testData(name).c_str());
+    const uint32_t h = lib_.open(testDataPath(name).c_str());
     EXPECT_NE(0u, h) << name;
     lib_.release(h);
   }
@@ -213,7 +209,7 @@ TEST_F(ImgctlDll, JpegAndPngWritersWriteRealFiles) {
   EXPECT_EQ(0, lib_.writeJpeg(path("bad.jpg").c_str(), image, 101, 0));
   lib_.release(image);
 
-  const std::vector<uint8_t> jpeg = readWholeFile(path("out.jpg")), png = readWholeFile(path("out.png"));
+  const std::vector<uint8_t> jpeg = readFileBytes(path("out.jpg")), png = readFileBytes(path("out.png"));
   ASSERT_GT(jpeg.size(), 100u);
   ASSERT_GT(png.size(), 100u);
   EXPECT_EQ(0xFF, jpeg[0]);
@@ -237,7 +233,7 @@ TEST_F(ImgctlDll, JpegAndPngWritersWriteRealFiles) {
     Gdiplus::DllExports::GdipDisposeImage(loaded);
   }
   Gdiplus::GdiplusShutdown(token);
-  EXPECT_EQ((std::vector<std::string>{"in.bmp", "out.jpg", "out.png"}), filesIn(folder_));
+  EXPECT_EQ((std::set<std::string>{"in.bmp", "out.jpg", "out.png"}), filesIn(folder_.path()));
 }
 
 // A write that cannot complete leaves an existing target as it was and no
@@ -250,24 +246,23 @@ TEST_F(ImgctlDll, FailedWritesLeaveTargetsAlone) {
   // replaced.
   const std::string locked = path("locked.gif");
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
-  ASSERT_TRUE(writeWholeFile(locked, old));
+  ASSERT_TRUE(writeFile(locked, old));
   HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, holder);
   EXPECT_EQ(0, lib_.writeGif(locked.c_str(), image, 0));
   EXPECT_EQ(0, lib_.writePng(locked.c_str(), image, 0));
   CloseHandle(holder);
-  EXPECT_EQ(old, readWholeFile(locked));
+  EXPECT_EQ(old, readFileBytes(locked));
 
   const std::string folderTarget = path("sub");
-  CreateDirectoryA(folderTarget.c_str(), nullptr);
+  folder_.makeFolder("sub");
   EXPECT_EQ(0, lib_.writeGif(folderTarget.c_str(), image, 0));
   EXPECT_EQ(0, lib_.writePng(folderTarget.c_str(), image, 0));
-  RemoveDirectoryA(folderTarget.c_str());
 
   EXPECT_EQ(0, lib_.writeGif(path("no such folder\\out.gif").c_str(), image, 0));
   EXPECT_EQ(0, lib_.writeJpeg(path("no such folder\\out.jpg").c_str(), image, 75, 0));
   lib_.release(image);
-  EXPECT_EQ((std::vector<std::string>{"in.bmp", "locked.gif"}), filesIn(folder_));
+  EXPECT_EQ((std::set<std::string>{"in.bmp", "locked.gif"}), filesIn(folder_.path()));
 
   // The same target, writable again, is replaced.
   const uint32_t again = lib_.open(source.c_str());
@@ -321,7 +316,7 @@ TEST_F(ImgctlDll, TwoThreadsConvertAtOnce) {
   for (HANDLE h : threads) CloseHandle(h);
   EXPECT_EQ(25, jobs[0].good);
   EXPECT_EQ(25, jobs[1].good);
-  EXPECT_EQ((std::vector<std::string>{"a.bmp", "a.gif", "b.bmp", "b.gif"}), filesIn(folder_));
+  EXPECT_EQ((std::set<std::string>{"a.bmp", "a.gif", "b.bmp", "b.gif"}), filesIn(folder_.path()));
 }
 
 // The frame entries (57, 58) through the C++ wrappers, bound by the
@@ -402,7 +397,7 @@ TEST_F(ImgctlDll, TurnFramesSpliceUnderOneGlobalTable) {
     const std::string tight = path("tight.gif");
     EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(tight.c_str(), turned.pixels.data(), turned.width,
                                                               turned.height, turned.width * 4, palette, true));
-    EXPECT_EQ(readWholeFile(frames.back()), readWholeFile(tight));
+    EXPECT_EQ(readFileBytes(frames.back()), readFileBytes(tight));
     DeleteFileA(tight.c_str());
   }
   GifParams params = {};
@@ -419,7 +414,7 @@ TEST_F(ImgctlDll, TurnFramesSpliceUnderOneGlobalTable) {
 // A photo given a palette of four greys: kept when no fallback is allowed,
 // its own palette when it is; arguments the entries refuse write nothing.
 TEST_F(ImgctlDll, FrameFallsBackToItsOwnPaletteOnlyWhenAllowed) {
-  const std::vector<uint8_t> hat = readWholeFile(testData("imgctl/photo_24bit_v5_header_90x112.bmp"));
+  const std::vector<uint8_t> hat = readFileBytes(testDataPath("imgctl/photo_24bit_v5_header_90x112.bmp"));
   Pixmap photo;
   ASSERT_EQ(imgctl::kBmpOk, imgctl::readBmp(hat.data(), hat.size(), photo));
   ImgctlPalette grey;
@@ -443,7 +438,7 @@ TEST_F(ImgctlDll, FrameFallsBackToItsOwnPaletteOnlyWhenAllowed) {
   EXPECT_EQ(0, imgctlWriteFrameGif(path("no such folder\\x.gif").c_str(), px, w, h, w * 4, grey, true));
   EXPECT_FALSE(imgctlTurnPalette(px, w, h, w * 2, 0, turn));
   EXPECT_EQ(0, imgctlMakeTurnPalette(px, w, h, w * 4, 0, turn.rgb, nullptr));
-  EXPECT_EQ((std::vector<std::string>{"kept.gif", "own.gif"}), filesIn(folder_));
+  EXPECT_EQ((std::set<std::string>{"kept.gif", "own.gif"}), filesIn(folder_.path()));
 }
 
 namespace {
@@ -501,10 +496,9 @@ TEST_F(ImgctlDll, FrameBytesDoNotDependOnThreads) {
     }
     EXPECT_EQ(8, good);
     std::vector<std::vector<uint8_t>> bytes;
-    for (int i = 0; i < 8; ++i) bytes.push_back(readWholeFile(sub + "\\temp" + std::to_string(i) + ".gif"));
+    for (int i = 0; i < 8; ++i) bytes.push_back(readFileBytes(sub + "\\temp" + std::to_string(i) + ".gif"));
     runs.push_back(bytes);
-    emptyFolder(sub);
-    RemoveDirectoryA(sub.c_str());
+    removeTree(sub);
   }
   for (int i = 0; i < 8; ++i) {
     ASSERT_GT(runs[0][size_t(i)].size(), 800u) << i;

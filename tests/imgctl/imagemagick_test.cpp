@@ -13,11 +13,12 @@
 
 #include "imgctl/bmp_reader.h"
 #include "imgctl/convert.h"
-#include "tests/imgctl/bmp_builder.h"
 #include "tests/imgctl/test_pictures.h"
+#include "tests/support/files.h"
 
 using imgctl::Pixmap;
 using namespace imgctl_test;
+using namespace qbtest;
 
 namespace {
 
@@ -25,26 +26,13 @@ const char kConvert[] = "/usr/bin/convert";
 
 class ImageMagick : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    char pattern[] = "/tmp/imgctl-im-XXXXXX";
-    folder_ = mkdtemp(pattern);
-  }
-  static void TearDownTestSuite() { std::system(("rm -rf '" + folder_ + "'").c_str()); }
   void SetUp() override {
     if (access(kConvert, X_OK) != 0) GTEST_SKIP() << "ImageMagick is not installed";
   }
-  static std::string path(const std::string& name) { return folder_ + "/" + name; }
+  std::string path(const std::string& name) const { return folder_.file(name); }
 
-  static std::string folder_;
+  qbtest::ScratchFolder folder_;
 };
-std::string ImageMagick::folder_;
-
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
 
 // The picture in a file as ImageMagick decodes it (first frame, 8 bits per
 // channel); width 0 when it cannot.
@@ -116,7 +104,7 @@ TEST_F(ImageMagick, NoiseWithManyTableResetsDecodes) {
 // 1-bit BMP Suite pictures otherwise identical to pal1.bmp; ImageMagick
 // refuses some of them, so they are held against its reading of pal1.bmp.
 TEST_F(ImageMagick, CorpusBmpsReadAlikeAndConvert) {
-  const std::string data = std::string(QB_TESTDATA) + "/";
+  const std::string data = testDataPath("");
   struct Case {
     const char* name;
     const char* reference;
@@ -171,7 +159,7 @@ TEST_F(ImageMagick, PhotosKeepTheirPsnr) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string source = std::string(QB_TESTDATA) + "/imgctl/" + c.name;
+    const std::string source = testDataPath(std::string("imgctl/") + c.name);
     const std::string bmp = path("photo.bmp"), gif = path("photo.gif"), theirs = path("theirs.gif");
     std::string command = std::string(kConvert) + " '" + source + "'";
     if (*c.resize) command += std::string(" -resize ") + c.resize;

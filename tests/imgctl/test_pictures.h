@@ -1,16 +1,19 @@
 // Pictures made in code for the conversion tests: flat colour sets for the
 // exact path, a smooth and noisy "photo" for the quantizer, and a turned
-// copy of a picture on a fill colour, as the rotation command renders it.
+// copy of a picture on a fill colour, as the rotation command renders it;
+// and pictures to and from the files the library reads and writes.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "imgctl/bmp_reader.h"
+#include "imgctl/gif_codec.h"
 #include "imgctl/pixmap.h"
+#include "tests/support/bmp_file.h"
+#include "tests/support/files.h"
 
 namespace imgctl_test {
 
@@ -107,9 +110,25 @@ inline imgctl::Pixmap rotatedOnFill(const imgctl::Pixmap& src, double degrees, u
   return out;
 }
 
-inline std::vector<uint8_t> readFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+// A 24-bit BMP of a picture.
+inline std::vector<uint8_t> bmpOf(const imgctl::Pixmap& p) {
+  qbtest::BmpLayout layout;
+  layout.width = p.width;
+  layout.height = p.height;
+  return qbtest::buildBmp(layout, p.pixels);
+}
+
+// The pixels of a GIF file written by the library; width 0 when it does not
+// decode.
+inline imgctl::Pixmap gifPixels(const std::string& path) {
+  const std::vector<uint8_t> bytes = qbtest::readFileBytes(path);
+  imgctl::DecodedGif d;
+  imgctl::Pixmap p;
+  if (imgctl::decodeGif(bytes.data(), bytes.size(), d) != imgctl::kDecodeOk) return p;
+  p.width = d.width;
+  p.height = d.height;
+  for (uint8_t i : d.indices) p.pixels.push_back(d.palette.colours[i]);
+  return p;
 }
 
 inline double psnrOf(double squaredError, size_t pixels) {

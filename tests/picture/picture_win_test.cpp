@@ -5,7 +5,10 @@
 
 #include "core/appstate.h"
 #include "picture/picture.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

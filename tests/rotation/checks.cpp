@@ -3,34 +3,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "tests/support/files.h"
+#include "tests/support/host_win.h"
+
+using namespace qbtest;
 
 const uint32_t quadrantColours[4] = {0xc81e1e, 0x1ea01e, 0x1e1ec8, 0xdcc828};
 
 namespace {
-
-std::string unixPathOf(const std::string& windowsPath) {
-  typedef char*(CDECL * ToUnix)(const WCHAR*);
-  ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return std::string();
-  wchar_t wide[MAX_PATH];
-  if (!MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH))
-    return std::string();
-  char* unixPath = toUnix(wide);
-  if (!unixPath) return std::string();
-  std::string result(unixPath);
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Where a surface point comes from in the picture: quadrant 0..3, or 4 when
 // the drawn parallelogram does not cover it.
@@ -55,48 +36,21 @@ bool decodeWithImageMagick(const std::string& windowsPath, RawPicture* out, std:
     *error = "no usable unix path for " + windowsPath;
     return false;
   }
-  char base[64];
-  std::snprintf(base, sizeof base, "/tmp/qb-decode-%lu-%d", GetCurrentProcessId(), ++serial);
-  std::string sizeFile = std::string(base) + ".txt", rawFile = std::string(base) + ".rgb";
-  // Wine starts host programs without waiting for them, so the script
-  // announces its end by moving the size file into place last.
-  std::string script = "if /usr/bin/identify -format '%w %h %m' '" + source + "[0]' > '" + sizeFile +
-                       ".part' && /usr/bin/convert '" + source + "[0]' -depth 8 rgb:'" +
-                       rawFile + "'; then mv '" + sizeFile + ".part' '" + sizeFile +
-                       "'; else echo fail > '" + sizeFile + "'; fi";
-  std::string command = "/bin/sh -c \"" + script + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  if (!CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    *error = "cannot start /bin/sh";
+  char raw[64];
+  std::snprintf(raw, sizeof raw, "/tmp/qb-decode-%lu-%d.rgb", GetCurrentProcessId(), ++serial);
+  std::string size;
+  if (!runOnHost("/usr/bin/identify -format '%w %h %m' '" + source + "[0]' 2>/dev/null && " +
+                     "/usr/bin/convert '" + source + "[0]' -depth 8 rgb:'" + raw + "' 2>/dev/null",
+                 &size, error, 60000))
     return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  std::string sizeWindows = "Z:" + sizeFile, rawWindows = "Z:" + rawFile;
-  for (char& c : sizeWindows) c = c == '/' ? '\\' : c;
+  std::string rawWindows = std::string("Z:") + raw;
   for (char& c : rawWindows) c = c == '/' ? '\\' : c;
-  for (int waited = 0; GetFileAttributesA(sizeWindows.c_str()) == INVALID_FILE_ATTRIBUTES;
-       waited += 50) {
-    if (waited > 60000) {
-      *error = "ImageMagick did not finish";
-      return false;
-    }
-    Sleep(50);
-  }
-  std::string size = readAll(sizeWindows);
-  std::string raw = readAll(rawWindows);
-  DeleteFileA(sizeWindows.c_str());
+  std::string pixels = readFile(rawWindows);
   DeleteFileA(rawWindows.c_str());
   int width = 0, height = 0;
   char format[16] = "";
   if (std::sscanf(size.c_str(), "%d %d %15s", &width, &height, format) != 3 || width <= 0 ||
-      height <= 0 ||
-      raw.size() != size_t(width) * height * 3) {
+      height <= 0 || pixels.size() != size_t(width) * height * 3) {
     *error = "ImageMagick could not decode " + windowsPath + " (" + size + ")";
     return false;
   }
@@ -105,7 +59,7 @@ bool decodeWithImageMagick(const std::string& windowsPath, RawPicture* out, std:
   out->format = format;
   out->pixels.resize(size_t(width) * height);
   for (size_t i = 0; i < out->pixels.size(); ++i) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(raw.data()) + i * 3;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(pixels.data()) + i * 3;
     out->pixels[i] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
   }
   return true;

@@ -16,8 +16,10 @@
 #include "core/replace.h"
 #include "rotation/rotation.h"
 #include "tests/rotation/checks.h"
-#include "tests/support/files_win.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

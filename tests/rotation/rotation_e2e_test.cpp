@@ -11,10 +11,8 @@
 // With QB_ROTATION_SHOTS set to a folder, the captures of the turned views
 // are also written there as BMP files, to be looked at.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,18 +21,18 @@
 #include "rotation/geometry.h"
 #include "tests/e2e/driver.h"
 #include "tests/rotation/checks.h"
-#include "tests/support/files_win.h"
+#include "tests/support/bmp_file.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+#include "tests/support/wait.h"
+
+using namespace qbtest;
 
 namespace {
 
 const int fileNameCombo = 0x47C, fileNameEdit = 0x480, fileTypeCombo = 0x470;
 const int colourRed = 706, colourGreen = 707, colourBlue = 708;
 const uint32_t white = 0xffffff;
-
-std::string dataPath(const std::string& relative) {
-  return windowsPath(std::string(QB_TESTDATA) + "/" + relative);
-}
-
 
 // The files in the program's working folder, as it sets it up for this
 // user; a folder that is not there fails the test (an empty listing of no
@@ -47,38 +45,6 @@ std::set<std::string> workFolderFiles() {
   return filesIn(folder);
 }
 
-// A scratch folder of pictures, removed with its files.
-class PictureFolder {
- public:
-  PictureFolder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int serial = 0;
-    do {
-      path_ = std::string(temp) + "qbrot-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(++serial);
-    } while (!CreateDirectoryA(path_.c_str(), nullptr));
-  }
-  ~PictureFolder() {
-    for (const std::string& name : filesIn(path_)) DeleteFileA(file(name).c_str());
-    RemoveDirectoryA(path_.c_str());
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "\\" + name; }
-  std::string copy(const std::string& data, const std::string& name) {
-    EXPECT_TRUE(CopyFileA(dataPath(data).c_str(), file(name).c_str(), FALSE)) << name;
-    SetFileAttributesA(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-    return file(name);
-  }
-
- private:
-  std::string path_;
-};
-
-bool launchViewer(App& app, const std::string& picture) {
-  return launchApp(app, binFolder() + "quobixlens.exe", picture, "quobixlens");
-}
-
 void click(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
@@ -89,12 +55,12 @@ bool isChecked(HWND dialog, int id) {
 
 // Waits for an enabled dialog other than `other` (a box over a dialog).
 HWND waitOtherDialog(App& app, HWND other) {
-  for (int waited = 0; waited < kDialogTimeoutMs; waited += 20) {
-    HWND dialog = findDialog(app);
-    if (dialog && dialog != other && IsWindowEnabled(dialog)) return dialog;
-    Sleep(20);
-  }
-  return nullptr;
+  HWND dialog = nullptr;
+  waitUntil([&] {
+    dialog = findDialog(app);
+    return dialog && dialog != other && IsWindowEnabled(dialog);
+  }, kDialogTimeoutMs, 20);
+  return dialog && dialog != other && IsWindowEnabled(dialog) ? dialog : nullptr;
 }
 
 HWND openRotationDialog(App& app) {
@@ -160,30 +126,7 @@ void saveAs(App& app, const std::string& name, int filter = 0) {
 }
 
 void writeShot(const Capture& capture, const char* name) {
-  const char* folder = std::getenv("QB_ROTATION_SHOTS");
-  if (!folder || !*folder) return;
-  int stride = (capture.width * 3 + 3) & ~3;
-  std::string bytes(54 + size_t(stride) * capture.height, '\0');
-  auto put = [&](size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + i] = char(value >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put(2, uint32_t(bytes.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, uint32_t(capture.width), 4);
-  put(22, uint32_t(capture.height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < capture.height; ++y)
-    for (int x = 0; x < capture.width; ++x)
-      put(54 + size_t(capture.height - 1 - y) * stride + x * 3, capture.at(x, y), 3);
-  std::string path = std::string(folder) + "\\" + name + ".bmp";
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  keepScreenshot("QB_ROTATION_SHOTS", name, capture.width, capture.height, capture.pixels);
 }
 
 // Compares every 4th pixel whose colour is certain under the geometry with
@@ -255,7 +198,7 @@ class RotationE2e : public ::testing::Test {
     return shot;
   }
 
-  PictureFolder folder;
+  ScratchFolder folder;
   std::string picturePath;
   App app;
   AppGuard guard{app};
@@ -606,7 +549,7 @@ TEST_F(RotationE2e, NeverRotatedSaveIsThePictureCentredOnItsWhiteSquare) {
 // new file cannot be moved over it, and the save must fail cleanly.
 TEST_F(RotationE2e, SavingOntoTheShownFileEitherWorksOrKeepsTheOriginal) {
   launch();
-  std::string original = readBytes(picturePath);
+  std::string original = readFile(picturePath);
   rotate(app, "30", IDC_MODE_IN_PLANE);
   // The dialog proposes the shown file; Save, then Yes to replacing it.
   PostMessageA(app.window, WM_COMMAND, IDM_SAVE, 0);
@@ -616,12 +559,15 @@ TEST_F(RotationE2e, SavingOntoTheShownFileEitherWorksOrKeepsTheOriginal) {
   HWND question = waitOtherDialog(app, dialog);
   ASSERT_NE(nullptr, question);
   ASSERT_TRUE(pressDialogButton(app, question, IDYES)) << app.error;
-  for (int waited = 0; waited < 2000 && findDialog(app) == dialog; waited += 20) Sleep(20);
+  // The save is done once the output dialog has gone and the program is
+  // idle; a failure has shown its box by then.
+  ASSERT_TRUE(waitUntil([&] { return findDialog(app) != dialog; }, kDialogTimeoutMs));
+  ASSERT_TRUE(waitIdle(app)) << app.error;
   HWND box = findDialog(app);
   if (box) {
     EXPECT_EQ("保存に失敗しました", messageBoxText(box));
     ASSERT_TRUE(pressDialogButton(app, box, IDOK)) << app.error;
-    EXPECT_TRUE(readBytes(picturePath) == original);
+    EXPECT_TRUE(readFile(picturePath) == original);
   } else {
     RawPicture saved;
     std::string error;
@@ -638,7 +584,7 @@ TEST_F(RotationE2e, FailingSaveLeavesTheExistingTargetUntouched) {
   for (const char* name : {"held.png", "held.gif", "held.jpg"}) {
     SCOPED_TRACE(name);
     std::string target = folder.copy("rotation/bilevel_32x32_gct2_bg1.gif", name);
-    std::string original = readBytes(target);
+    std::string original = readFile(target);
     // Held open without delete sharing, as another program may hold it.
     HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -651,7 +597,7 @@ TEST_F(RotationE2e, FailingSaveLeavesTheExistingTargetUntouched) {
     ASSERT_TRUE(pressDialogButton(app, question, IDYES)) << app.error;
     expectMessage(app, "保存に失敗しました", "Save failed");
     CloseHandle(held);
-    EXPECT_TRUE(readBytes(target) == original);
+    EXPECT_TRUE(readFile(target) == original);
     EXPECT_EQ("quad.png", windowTitle(app));  // the shown name stays
   }
   EXPECT_EQ(std::set<std::string>({"held.gif", "held.jpg", "held.png", "quad.png"}),

@@ -6,7 +6,10 @@
 #include <string>
 
 #include "shell/shell.h"
-#include "tests/support/wine_support.h"
+#include "tests/support/files.h"
+#include "tests/support/program_win.h"
+
+using namespace qbtest;
 
 namespace {
 

@@ -8,55 +8,16 @@
 
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
+#include "tests/support/files.h"
+#include "tests/support/wait.h"
+
+using qbtest::ScratchFolder;
+using qbtest::waitUntil;
 
 namespace {
 
-std::string dataPath(const std::string& relative) {
-  return windowsPath(std::string(QB_TESTDATA) + "/" + relative);
-}
-
-// A scratch folder of pictures copied from the test data.
-class PictureFolder {
- public:
-  PictureFolder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int serial = 0;
-    do {
-      path_ = std::string(temp) + "qbshell-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(++serial);
-    } while (!CreateDirectoryA(path_.c_str(), nullptr));
-  }
-  ~PictureFolder() {
-    for (const std::string& name : names_) DeleteFileA(file(name).c_str());
-    RemoveDirectoryA(path_.c_str());
-  }
-  std::string file(const std::string& name) const { return path_ + "\\" + name; }
-  void copy(const std::string& data, const std::string& name) {
-    ASSERT_TRUE(CopyFileA(dataPath(data).c_str(), file(name).c_str(), FALSE)) << name;
-    names_.push_back(name);
-  }
-  void write(const std::string& name, const std::string& bytes) {
-    HANDLE handle = CreateFileA(file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
-    DWORD written = 0;
-    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(handle);
-    names_.push_back(name);
-  }
-
- private:
-  std::string path_;
-  std::vector<std::string> names_;
-};
-
-bool launchViewer(App& app, const std::string& picture) {
-  return launchApp(app, binFolder() + "quobixlens.exe", picture, "quobixlens");
-}
-
 // Five pictures whose natural order differs from their byte order and case.
-void fillFolder(PictureFolder& folder) {
+void fillFolder(ScratchFolder& folder) {
   folder.copy("pictures/painting_tiny_21x32.png", "Pic1.png");
   folder.copy("pictures/photo_progressive_100x75.jpg", "pic2.JPG");
   folder.copy("pictures/gif87a_4x4_no_extensions.gif", "pic9.gif");
@@ -77,7 +38,7 @@ const char lastQuestion[] = "フォルダ内の最後の画像です。\n最初�
 const char firstQuestion[] = "フォルダ内の最初の画像です。\n最後の画像に戻りますか";
 
 TEST(Stepping, SpaceAndBackSpaceFollowTheNaturalOrderAndAskAtTheEnds) {
-  PictureFolder folder;
+  ScratchFolder folder;
   fillFolder(folder);
   App app;
   AppGuard guard(app);
@@ -110,7 +71,7 @@ TEST(Stepping, SpaceAndBackSpaceFollowTheNaturalOrderAndAskAtTheEnds) {
 }
 
 TEST(Stepping, MenuItemsActAsTheKeys) {
-  PictureFolder folder;
+  ScratchFolder folder;
   fillFolder(folder);
   App app;
   AppGuard guard(app);
@@ -130,7 +91,7 @@ TEST(Stepping, MenuItemsActAsTheKeys) {
 }
 
 TEST(Stepping, OnePictureLeavesSteppingOffAndTheItemsGrayed) {
-  PictureFolder folder;
+  ScratchFolder folder;
   folder.copy("pictures/painting_tiny_21x32.png", "alone.png");
   folder.write("notes.txt", "not a picture");
   App app;
@@ -148,7 +109,7 @@ TEST(Stepping, OnePictureLeavesSteppingOffAndTheItemsGrayed) {
 }
 
 TEST(Stepping, UndecodableFileSaysSoInAWindowNamedAfterItAndSteppingGoesOn) {
-  PictureFolder folder;
+  ScratchFolder folder;
   folder.copy("pictures/painting_tiny_21x32.png", "a1.png");
   folder.write("a2.jpg", "no JPEG in here");
   folder.copy("pictures/photo_progressive_100x75.jpg", "a3.jpg");
@@ -179,7 +140,7 @@ TEST(Stepping, UndecodableFileSaysSoInAWindowNamedAfterItAndSteppingGoesOn) {
 }
 
 TEST(OpenDialog, ChosenFileIsShownAndNamedInTheTitle) {
-  PictureFolder folder;
+  ScratchFolder folder;
   fillFolder(folder);
   App app;
   AppGuard guard(app);
@@ -206,7 +167,7 @@ TEST(OpenDialog, ChosenFileIsShownAndNamedInTheTitle) {
 }
 
 TEST(OpenDialog, CancelChangesNothing) {
-  PictureFolder folder;
+  ScratchFolder folder;
   fillFolder(folder);
   App app;
   AppGuard guard(app);
@@ -240,8 +201,7 @@ TEST(AboutBox, ShowsTheTextAndClosesWithOkAndWithEscape) {
       HWND ok = GetDlgItem(about, IDOK);
       PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
       PostMessageA(ok, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-      for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(50);
-      EXPECT_FALSE(IsWindow(about));
+      EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }, 5000));
       ASSERT_TRUE(waitIdle(app)) << app.error;
     }
   }
@@ -276,12 +236,7 @@ TEST(Help, ContentsCommandOpensAHelpWindow) {
   ASSERT_TRUE(launchViewer(app, "")) << app.error;
   EXPECT_TRUE(otherWindows(app).empty());  // opened and closed at once at start-up
   ASSERT_TRUE(postCommand(app, IDM_HELP_CONTENTS)) << app.error;
-  std::vector<HWND> windows;
-  for (int i = 0; i < 100 && windows.empty(); ++i) {
-    Sleep(50);
-    windows = otherWindows(app);
-  }
-  ASSERT_FALSE(windows.empty());
+  ASSERT_TRUE(waitUntil([&] { return !otherWindows(app).empty(); }, 5000, 50));
   // The program still answers and closes normally with help open.
   ASSERT_TRUE(PostMessageA(app.window, WM_CLOSE, 0, 0));
   HWND box = waitDialog(app);
@@ -335,8 +290,19 @@ TEST(WorkFolderStart, SpareDriveUnusableBaseFolderLeavesTheDriveRootAlone) {
     EXPECT_EQ("Error1", windowText(box));
     EXPECT_EQ("記録ファイル保管場所作成に失敗", messageBoxText(box));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // The start goes on after the box: the working folder is cleared, then
+    // the main window shows. Once it is idle, nothing more will be deleted.
+    waitUntil([&] {
+      HWND window = FindWindowA("quobixlens", nullptr);
+      DWORD owner = 0;
+      if (window) GetWindowThreadProcessId(window, &owner);
+      if (owner == app.processId) app.window = window;
+      return app.window != nullptr || !isRunning(app);
+    }, kLaunchTimeoutMs);
+    if (app.window) {
+      EXPECT_TRUE(attachProbe(app) && waitIdle(app)) << app.error;
+    }
   }
-  Sleep(1000);
   releaseApp(app);
   DeleteFileA(base.c_str());
   if (hadBase) MoveFileA(saved.c_str(), base.c_str());

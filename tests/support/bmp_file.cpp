@@ -1,39 +1,21 @@
-// Builds BMP files byte by byte for the tests, with every header field
-// open to change, so each lie a file can tell is one line in a test.
-#pragma once
+#include "tests/support/bmp_file.h"
 
-#include <cstdint>
-#include <cstring>
-#include <vector>
+#include <cstdlib>
 
-#include "imgctl/pixmap.h"
+#include "tests/support/files.h"
 
-namespace imgctl_test {
+namespace qbtest {
 
-struct BmpSpec {
-  int32_t width = 1;
-  int32_t height = 1;            // stored as given; negative = top-down
-  uint16_t bitCount = 24;
-  uint32_t headerSize = 40;
-  uint32_t compression = 0;
-  uint16_t planes = 1;
-  uint32_t coloursUsed = 0;      // written as given
-  std::vector<uint32_t> table;   // colour table entries, 0x00RRGGBB
-  bool masks = false;            // BI_BITFIELDS masks after a 40-byte header
-  int32_t pixelOffsetDelta = 0;  // added to the true pixel offset
-};
-
-inline void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   b[at] = uint8_t(v);
   b[at + 1] = uint8_t(v >> 8);
 }
-inline void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 
-// values: for 24/32-bit 0x00RRGGBB per pixel, for 1/4/8-bit the index; rows
-// from the top, width * |height| of them.
-inline std::vector<uint8_t> buildBmp(const BmpSpec& s, const std::vector<uint32_t>& values) {
+std::vector<uint8_t> buildBmp(const BmpLayout& s, const std::vector<uint32_t>& values) {
   const int32_t h = s.height < 0 ? -s.height : s.height;
   const size_t stride = ((size_t(s.width) * s.bitCount + 31) / 32) * 4;
   const size_t masksSize = s.masks ? 12 : 0;
@@ -92,17 +74,15 @@ inline std::vector<uint8_t> buildBmp(const BmpSpec& s, const std::vector<uint32_
   return b;
 }
 
-// A run-length BMP (RLE8 for 8 bits, RLE4 for 4): headers and colour table
-// as buildBmp writes them, then the stream as given.
-inline std::vector<uint8_t> buildRleBmp(uint16_t bits, int32_t width, int32_t height,
-                                        const std::vector<uint32_t>& table, const std::vector<uint8_t>& stream) {
-  BmpSpec s;
-  s.width = width;
-  s.height = 1;
-  s.bitCount = bits;
-  s.table = table;
-  s.coloursUsed = uint32_t(table.size());
-  std::vector<uint8_t> b = buildBmp(s, std::vector<uint32_t>(size_t(width), 0));
+std::vector<uint8_t> buildRleBmp(uint16_t bits, int32_t width, int32_t height,
+                                 const std::vector<uint32_t>& table, const std::vector<uint8_t>& stream) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = 1;
+  layout.bitCount = bits;
+  layout.table = table;
+  layout.coloursUsed = uint32_t(table.size());
+  std::vector<uint8_t> b = buildBmp(layout, std::vector<uint32_t>(size_t(width), 0));
   b.resize(14 + 40 + 4 * table.size());
   b.insert(b.end(), stream.begin(), stream.end());
   put32(b, 2, uint32_t(b.size()));
@@ -112,12 +92,14 @@ inline std::vector<uint8_t> buildRleBmp(uint16_t bits, int32_t width, int32_t he
   return b;
 }
 
-// A 24-bit BMP of a picture.
-inline std::vector<uint8_t> bmpOf(const imgctl::Pixmap& p) {
-  BmpSpec s;
-  s.width = p.width;
-  s.height = p.height;
-  return buildBmp(s, p.pixels);
+void keepScreenshot(const char* folderVariable, const std::string& name, int width, int height,
+                    const std::vector<uint32_t>& pixels) {
+  const char* folder = std::getenv(folderVariable);
+  if (!folder || !*folder) return;
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  writeFile(std::string(folder) + "/" + name + ".bmp", buildBmp(layout, pixels));
 }
 
-}  // namespace imgctl_test
+}  // namespace qbtest
