@@ -5,6 +5,7 @@
 // the program's own reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -432,5 +433,34 @@ TEST(OutputFile, OneOfTheJobsOwnFilesIsRefusedAnotherInTheWorkingFolderIsKept) {
   std::string error;
   EXPECT_TRUE(walkGif(mine, &gif, &error)) << error;
   EXPECT_EQ(4u, gif.frames.size());
+
+  // A read-only output is refused before a single frame is made, and kept.
+  SetFileAttributesA(mine.c_str(), FILE_ATTRIBUTE_READONLY);
+  std::string kept = readFile(mine);
+  params = openParamsDialog(app, 90);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, mine)) << app.error;
+  ASSERT_TRUE(waitBox(app, "Invalid output file", &box)) << app.error;
+  EXPECT_EQ("アニメGIFファイルの作成に失敗", box.text);
+  ASSERT_TRUE(pressDialogButton(app, box.window, IDOK)) << app.error;
+  EXPECT_TRUE(readFile(mine) == kept);
+  EXPECT_EQ((std::set<std::string>{"mine.gif"}), filesIn(programWorkFolder()));
+  SetFileAttributesA(mine.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(mine.c_str());
+
+  // An output path as long as a path may be (a folder of 247 characters)
+  // is written, with nothing left beside it.
+  std::string deep = dir.path();
+  while (deep.size() < 246) {
+    deep += "\\" + std::string(std::min<size_t>(60, 246 - deep.size()), 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep.size();
+  }
+  std::string longOutput = deep + "\\" + std::string(MAX_PATH - 6 - deep.size(), 'n') + ".gif";
+  ASSERT_EQ(MAX_PATH - 1, longOutput.size());
+  params = openParamsDialog(app, 90);
+  ASSERT_NE(nullptr, params) << app.error;
+  ASSERT_TRUE(confirmAndName(app, params, longOutput)) << app.error;
+  EXPECT_EQ(made, waitOutcome(app)) << app.error;
+  EXPECT_EQ((std::set<std::string>{longOutput.substr(deep.size() + 1)}), filesIn(deep));
+  EXPECT_TRUE(filesIn(programWorkFolder()).empty());
 }
