@@ -299,6 +299,23 @@ TEST(PlaybackE2E, PicturesThatAreNoAnimationGetNoThread) {
     EXPECT_EQ(stillThreads, threadCount(app));
     EXPECT_TRUE(isRunning(app));
   }
+
+  // A TIFF of two pages counts as animated but gets no thread: Stop and
+  // Play still take turns on the menu, and nothing else happens.
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, qbtest::testDataPath("pictures/two_pages_32x32.tif"))) << app.error;
+  EXPECT_EQ(stillThreads, threadCount(app));
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FALSE(isGrey(app, IDM_STOP_ANIMATION));
+    EXPECT_TRUE(isGrey(app, IDM_PLAY_ANIMATION));
+    ASSERT_TRUE(postCommand(app, IDM_STOP_ANIMATION)) << app.error;
+    EXPECT_TRUE(isGrey(app, IDM_STOP_ANIMATION));
+    EXPECT_FALSE(isGrey(app, IDM_PLAY_ANIMATION));
+    ASSERT_TRUE(postCommand(app, IDM_PLAY_ANIMATION)) << app.error;
+  }
+  EXPECT_EQ(stillThreads, threadCount(app));
+  EXPECT_EQ(nullptr, findDialog(app));
 }
 
 }  // namespace

@@ -176,6 +176,36 @@ TEST(ViewerMenu, StillPictureInAFolderOfTwo) {
     ASSERT_TRUE(readMenuState(app, item.command, &state)) << app.error;
     EXPECT_EQ(item.grayed, (state & MF_GRAYED) != 0) << "item " << item.command;
   }
+
+  // Two pictures: every second Space reaches the end and asks to wrap.
+  for (int step = 0; step < 4; ++step) {
+    SCOPED_TRACE(step);
+    ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+    HWND question = findDialog(app);
+    EXPECT_EQ(step % 2 == 0, question != nullptr);
+    if (question) {
+      ASSERT_TRUE(pressDialogButton(app, question, IDYES)) << app.error;
+    }
+    EXPECT_EQ(step % 2 == 0 ? "large.png" : "small.png", windowTitle(app));
+  }
+
+  // Spaces queued while the question is open (a key held down) step
+  // nothing and ask nothing more: one question, and No keeps the picture.
+  for (int i = 0; i < 6; ++i) PostMessageA(app.window, WM_KEYDOWN, VK_SPACE, 0);
+  HWND question = waitDialog(app);
+  ASSERT_NE(nullptr, question) << app.error;
+  ASSERT_TRUE(waitIdle(app)) << app.error;
+  int questions = 0;
+  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+       w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    questions += owner == app.processId && IsWindowVisible(w);
+  }
+  EXPECT_EQ(1, questions);
+  ASSERT_TRUE(pressDialogButton(app, question, IDNO)) << app.error;
+  EXPECT_EQ(nullptr, findDialog(app));
+  EXPECT_EQ("small.png", windowTitle(app));
 }
 
 TEST(ViewerSmallPicture, OpensAtTenTenSizedToThePictureWithItsPixels) {
