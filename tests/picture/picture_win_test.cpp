@@ -146,6 +146,13 @@ TEST_F(PictureTest, SurfaceIsGrayBeforeTheImageIsDrawn) {
   EXPECT_EQ(RGB(128, 128, 128), surfacePixel(39, 29));
   EXPECT_EQ(0, createSurface(picture, 0, 30));
   EXPECT_NE(nullptr, picture->surfaceDC);  // a zero size keeps the old surface
+  EXPECT_EQ(nullptr, unshownText(picture));
+  // A surface GDI cannot make (60000 x 60000 at 32 bits is 14 GB) is none:
+  // the picture says it is too large rather than painting gray.
+  picture->surfaceWidth = picture->surfaceHeight = 60000;
+  EXPECT_EQ(-1, renderStill(picture));
+  EXPECT_EQ(nullptr, picture->surfaceDC);
+  EXPECT_STREQ("画像が大きすぎて表示できません", unshownText(picture));
 }
 
 TEST(ToWidePath, ConvertsJapaneseAndRefusesWhatDoesNotFit) {
