@@ -4,11 +4,13 @@
 #   release_test.sh ZIP VERSION OBJDUMP E2E_TEST.exe PICTURE WORKDIR
 #
 # 1. The ZIP holds exactly the release's files, in one folder named after
-#    it, the binaries stripped.
+#    it.
 # 2. It is unpacked into a new folder of WORKDIR whose path has spaces and
 #    Japanese characters; the picture is copied into another such folder.
-# 3. quobixlens.exe imports only imgctl.dll and DLLs of the Windows system
-#    folder, imgctl.dll only the latter (no mingw runtime DLL may be needed).
+#    The texts have CRLF lines, the readme a UTF-8 byte order mark.
+# 3. quobixlens.exe imports only imgctl.dll and Windows system DLLs,
+#    imgctl.dll only the latter (no mingw runtime DLL may be needed), and
+#    both are stripped.
 # 4. In a Wine prefix made for this run (no trace of the build), the
 #    end-to-end test (release_e2e_test.cpp) starts the unpacked program on
 #    the picture and checks the window, help, the about box, a GIF save
@@ -50,6 +52,16 @@ fi
 (cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 program="$unpacked/$top"
 cp "$picture" "$pictures/small.png" || fail "cannot copy $picture"
+
+# The texts as Notepad reads them: CRLF lines, and the Japanese readme in
+# UTF-8 marked as such.
+for text in "$program/readme.txt" "$program"/licences/*.txt; do
+  if tr -d '\r' < "$text" | cmp -s - "$text" || grep -q $'[^\r]$' "$text"; then
+    fail "$text does not have CRLF lines throughout"
+  fi
+done
+[ "$(head -c 3 "$program/readme.txt" | od -An -tx1 | tr -d ' ')" = efbbbf ] ||
+  fail "readme.txt does not start with the UTF-8 byte order mark"
 
 # 3. Imports, and no symbols or debug sections left.
 # DLLs that every Windows from 7 on has in its system folder.
