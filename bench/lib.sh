@@ -8,9 +8,10 @@
 #         native-release   the native tools at Release, no sanitizers
 #                          (build/native-release/bin)
 #   qb_hyperfine JSON [hyperfine options and commands]
-#       times whole processes with hyperfine (one warm-up run, RUNS timed
-#       runs, default 10), quietly, and keeps its JSON export in JSON;
-#       name each command with -n so the results can be read back
+#       times whole processes with hyperfine (WARMUP warm-up runs, default
+#       1, and RUNS timed runs, default 10), quietly, and keeps its JSON
+#       export in JSON; name each command with -n so the results can be read
+#       back
 #   qb_bench_ms JSON NAME STATISTIC
 #       prints one statistic of a named command in milliseconds: median,
 #       min, max, mean or stddev
@@ -35,7 +36,7 @@ qb_hyperfine() {
   shift
   command -v hyperfine >/dev/null ||
     { echo "bench: hyperfine is missing (scripts/setup installs it)" >&2; return 1; }
-  hyperfine --style none --warmup 1 --runs "${RUNS:-10}" --export-json "$json" "$@" >/dev/null
+  hyperfine --style none --warmup "${WARMUP:-1}" --runs "${RUNS:-10}" --export-json "$json" "$@" >/dev/null
 }
 
 qb_bench_ms() {
