@@ -9,6 +9,12 @@ add_compile_options(-Wall -Wextra
   -msse2 -mfpmath=sse -ffp-contract=off)
 add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0700)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# The release preset links without symbols and debug sections: the static
+# runtime libraries bring about a megabyte of them into every binary.
+option(QB_STRIP "Strip every linked binary" OFF)
+if(QB_STRIP)
+  add_link_options(-s)
+endif()
 if(NOT CMAKE_BUILD_TYPE)
   set(CMAKE_BUILD_TYPE Release CACHE STRING "" FORCE)
 endif()

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "quobixlens_version.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/files.h"
@@ -193,7 +194,9 @@ TEST(AboutBox, ShowsTheTextAndClosesWithOkAndWithEscape) {
     EXPECT_EQ("About this program", windowText(about));
     std::string text = dialogItemText(about, IDC_ABOUT_TEXT);
     EXPECT_EQ(0u, text.find("クオビクス Version1.51\r\n")) << text;
-    EXPECT_NE(std::string::npos, text.find("quobixlens")) << text;
+    // The second line names the build and its version, the one of the
+    // files' version resources.
+    EXPECT_NE(std::string::npos, text.find("\r\nBuild: quobixlens " QB_VERSION " (")) << text;
     if (way == 0) {
       ASSERT_TRUE(pressDialogButton(app, about, IDOK)) << app.error;
     } else {
