@@ -13,7 +13,7 @@ int readDialogInt(HWND dialog, int controlId, int* out);
 // --- filedialog_win.cpp ------------------------------------------------------
 
 // What differs between the program's file dialogs.
-struct FileDialogSpec {
+struct FileDialogKind {
   const char* filter;        // pairs of display text and pattern, ended by an empty pair
   const char* title;
   const char* defaultExtension;
@@ -22,4 +22,4 @@ struct FileDialogSpec {
 
 // Runs the dialog on owner. path (MAX_PATH bytes) holds the proposed file on
 // entry and the chosen one on OK. 1 chosen, 0 cancelled or failed.
-int runFileDialog(HWND owner, const FileDialogSpec& spec, char* path);
+int runFileDialog(HWND owner, const FileDialogKind& kind, char* path);

@@ -6,20 +6,20 @@
 
 #include "core/dialogs.h"
 
-int runFileDialog(HWND owner, const FileDialogSpec& spec, char* path) {
+int runFileDialog(HWND owner, const FileDialogKind& kind, char* path) {
   char fileTitle[64] = "";
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = spec.filter;
+  dialog.lpstrFilter = kind.filter;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;
   dialog.nMaxFile = MAX_PATH;
   dialog.lpstrFileTitle = fileTitle;
   dialog.nMaxFileTitle = sizeof fileTitle;
-  dialog.lpstrTitle = spec.title;
+  dialog.lpstrTitle = kind.title;
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-  dialog.lpstrDefExt = spec.defaultExtension;
-  BOOL chosen = spec.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+  dialog.lpstrDefExt = kind.defaultExtension;
+  BOOL chosen = kind.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
   return chosen ? 1 : 0;
 }

@@ -100,8 +100,8 @@ bool isJobFile(const char* output, int frames) {
 }
 
 int runOutputDialog(HWND window) {
-  static const FileDialogSpec spec = {"GIF(*.gif)\0*.gif\0", "保存ファイルを指定", "gif", 1};
-  return runFileDialog(window, spec, app.gifOutputPath);
+  static const FileDialogKind kind = {"GIF(*.gif)\0*.gif\0", "保存ファイルを指定", "gif", 1};
+  return runFileDialog(window, kind, app.gifOutputPath);
 }
 
 void postProgress(const RotationFramesJob* job, int done) {

@@ -22,10 +22,10 @@ const char saveTempName[] = "\\savetemp.bmp";
 bool isAnimated(const Picture* picture) { return picture->frameCount != 1; }
 
 int runSaveDialog(HWND window) {
-  static const FileDialogSpec spec = {
+  static const FileDialogKind kind = {
       "JPEG(*.jpg)\0*.jpg\0GIF(*.gif)\0*.gif\0PNG(*png)\0*.png\0bmp(*.bmp)\0*.bmp\0",
       "保存ファイルを指定", "jpg", 1};
-  return runFileDialog(window, spec, app.savePath);
+  return runFileDialog(window, kind, app.savePath);
 }
 
 // Shows the message of a save result, if it has one, and passes it on.

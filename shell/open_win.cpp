@@ -22,7 +22,7 @@ void releaseCurrentPicture() {
 namespace {
 
 // Pairs of display text and pattern, ended by an empty pair.
-const FileDialogSpec openDialog = {
+const FileDialogKind openDialog = {
     "読み込める形式\0*.jpg;*.gif;*.png;*.bmp\0"
     "JPEG(*.jpg)\0*.jpg\0"
     "GIF(*.gif)\0*.gif\0"
