@@ -95,7 +95,7 @@ bool mayProceed(const AssemblyControl* control, size_t done, size_t total) {
 
 // Writes head, frames, trailer and the patched screen descriptor to out.
 int writeFrames(std::ostream& out, const std::vector<GifImageInfo>& records,
-                const std::vector<int>& imageIndices, const std::vector<std::filesystem::path>& framePaths,
+                const std::vector<int>& imageIndices, const FramePaths& framePaths,
                 uint16_t backgroundIndex, uint16_t loopCount, int& written,
                 const AssemblyControl* control) {
   written = 0;
@@ -306,7 +306,7 @@ int readFrameInfo(const std::filesystem::path& path, int imageIndex, uint8_t dis
 }
 
 int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector<int>& imageIndices,
-                     const std::filesystem::path& outputPath, const std::vector<std::filesystem::path>& framePaths,
+                     const std::filesystem::path& outputPath, const FramePaths& framePaths,
                      uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten,
                      const AssemblyControl* control) {
   int written = 0;
@@ -329,7 +329,7 @@ int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector
   return result;
 }
 
-int assembleAnimatedGif(const std::vector<std::filesystem::path>& framePaths, const std::filesystem::path& outputPath,
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath,
                         const GifParams& params, int* framesWritten,
                         const AssemblyControl* control) {
   std::vector<GifImageInfo> records(framePaths.size(), GifImageInfo{});
@@ -341,7 +341,7 @@ int assembleAnimatedGif(const std::vector<std::filesystem::path>& framePaths, co
                           params.loopCount, framesWritten, control);
 }
 
-int assembleAnimatedGif(const std::vector<std::filesystem::path>& framePaths, const std::filesystem::path& outputPath) {
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath) {
   GifParams snapshot = gifParams;
   return assembleAnimatedGif(framePaths, outputPath, snapshot);
 }

@@ -145,6 +145,9 @@ std::vector<uint8_t> readDialogPalette(const std::filesystem::path& firstFramePa
 // ---------------------------------------------------------------------------
 // gif_writer.cpp: splicing frame files into one animated GIF89a.
 
+// The frame files of an assembly, in order.
+using FramePaths = std::vector<std::filesystem::path>;
+
 // Outcome of an assembly, for the animated-GIF worker to tell the user.
 enum AssembleResult {
   GifWritten = 1,               // the output holds at least one frame
@@ -176,11 +179,11 @@ struct AssemblyControl {
 // out. The output is written beside the target and put in its place only when
 // complete, so on any failure an existing file at outputPath is untouched and
 // nothing is left behind. framesWritten (when given) gets the frame count.
-int assembleAnimatedGif(const std::vector<std::filesystem::path>& framePaths, const std::filesystem::path& outputPath,
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath,
                         const GifParams& params, int* framesWritten = nullptr,
                         const AssemblyControl* control = nullptr);
 // The same with a snapshot of the program-wide gifParams.
-int assembleAnimatedGif(const std::vector<std::filesystem::path>& framePaths, const std::filesystem::path& outputPath);
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath);
 
 // Record of image `imageIndex` of the frame file, with its graphic control
 // values replaced by the given ones (hasControl 1). GifOk, GifCannotOpen, or
@@ -193,7 +196,7 @@ int readFrameInfo(const std::filesystem::path& path, int imageIndex, uint8_t dis
 // whose hasControl is 0 marks a frame readFrameInfo could not read; it is
 // left out. Returns an AssembleResult.
 int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector<int>& imageIndices,
-                     const std::filesystem::path& outputPath, const std::vector<std::filesystem::path>& framePaths,
+                     const std::filesystem::path& outputPath, const FramePaths& framePaths,
                      uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten = nullptr,
                      const AssemblyControl* control = nullptr);
 

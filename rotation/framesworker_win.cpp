@@ -310,7 +310,7 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
           WorkerRendering) {
     if (job->frameCount > 1) postProgress(job, job->frameCount);
     if (pauseMs) Sleep(pauseMs);
-    std::vector<std::filesystem::path> framePaths;
+    FramePaths framePaths;
     wchar_t path[MAX_PATH];
     for (int i = 0; i < job->frameCount; ++i) {
       formatFramePath(path, MAX_PATH, app.workFolder, i);
