@@ -415,7 +415,7 @@ TEST(AssembleAnimatedGif, OutputMayBeOneOfTheFrames) {
   FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, data0)),
                                      dir.write("b.gif", frameFile(10, 10, 4, 3, data1))};
   ASSERT_EQ(assembleAnimatedGif(frames, frames[0], params(0, 5, 1, 0)), GifWritten);
-  Parsed p = reparse(readFile(frames[0]));
+  Parsed p = reparse(readFile(frames[0].string()));
   ASSERT_EQ(p.result, GifOk);
   EXPECT_EQ(p.file.imageCount, 2);
 }
