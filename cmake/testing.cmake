@@ -16,6 +16,19 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${QB_GTEST_DIR} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
 
+# The tests hold their text in UTF-8 and meet Windows through the W calls
+# (tests/support/text.h), so their narrow literals stay UTF-8: everything
+# built under tests/, and qb_gui_main here, leaves out the execution
+# character set the program's folders take from cmake/windows-flags.cmake.
+# QB_PROGRAM_CHARSET_OPTIONS keeps it for the test builds of the program
+# itself (quobixlens_paced).
+if(WIN32)
+  get_directory_property(QB_TEST_COMPILE_OPTIONS COMPILE_OPTIONS)
+  set(QB_PROGRAM_CHARSET_OPTIONS ${QB_TEST_COMPILE_OPTIONS})
+  list(FILTER QB_PROGRAM_CHARSET_OPTIONS INCLUDE REGEX "-fexec-charset=")
+  list(FILTER QB_TEST_COMPILE_OPTIONS EXCLUDE REGEX "-fexec-charset=")
+endif()
+
 set(QB_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
 set(QB_TESTDATA ${CMAKE_SOURCE_DIR}/tests/data)
 
@@ -24,6 +37,7 @@ set(QB_TESTDATA ${CMAKE_SOURCE_DIR}/tests/data)
 # named by QB_RESULT_FILE for scripts/wine-desktop to read.
 if(WIN32)
   add_library(qb_gui_main STATIC ${CMAKE_SOURCE_DIR}/tests/e2e/gui_main.cpp)
+  set_target_properties(qb_gui_main PROPERTIES COMPILE_OPTIONS "${QB_TEST_COMPILE_OPTIONS}")
   target_link_libraries(qb_gui_main PUBLIC gtest)
 endif()
 
