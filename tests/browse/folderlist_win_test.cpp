@@ -9,6 +9,7 @@
 #include "core/appstate.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -16,7 +17,7 @@ namespace {
 
 std::vector<std::string> listed() {
   std::vector<std::string> names;
-  for (int i = 0; i < app.folder.nameCount; ++i) names.push_back(nameAt(i));
+  for (int i = 0; i < app.folder.nameCount; ++i) names.push_back(fromProgramText(nameAt(i)));
   return names;
 }
 
@@ -128,13 +129,13 @@ TEST_F(ScanFolderTest, JapaneseNamesSortAndSplitAtTheRealBackslash) {
   folder.makeFolder("表");
   std::string inner = folder.file("表");
   for (const char* name : {"写真10.jpg", "写真9.jpg"}) {
-    HANDLE file = CreateFileA((inner + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+    HANDLE file = CreateFileW(wide(inner + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
   }
-  ASSERT_EQ(1, scanFolder((inner + "\\写真10.jpg").c_str()));
-  EXPECT_EQ(inner, app.folder.folderPath);
+  ASSERT_EQ(1, scanFolder(toProgramText(inner + "\\写真10.jpg").c_str()));
+  EXPECT_EQ(inner, fromProgramText(app.folder.folderPath));
   EXPECT_EQ((std::vector<std::string>{"写真9.jpg", "写真10.jpg"}), listed());
   EXPECT_EQ(1, app.folder.folderIndex);
 }

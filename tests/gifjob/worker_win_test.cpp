@@ -13,6 +13,7 @@
 #include "shell/shell.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -23,7 +24,7 @@ std::string resultText(int code, int state, int* returned = nullptr) {
   std::memset(text, 'x', sizeof text);
   int r = workerResultText(text, sizeof text, code, state);
   if (returned) *returned = r;
-  return text;
+  return fromProgramText(text);
 }
 
 class StartTest : public ::testing::Test {

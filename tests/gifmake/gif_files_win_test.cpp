@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "core/replace.h"
+#include "tests/support/text.h"
 
 using namespace giftest;
 using namespace qbtest;
@@ -20,7 +21,9 @@ TEST(WindowsFiles, JapanesePathsForFramesAndOutput) {
   GifParams p{};
   p.delay = 10;
   int written = 0;
-  ASSERT_EQ(assembleAnimatedGif({frame0, frame1}, out, p, &written), GifWritten);
+  ASSERT_EQ(assembleAnimatedGif({toProgramText(frame0), toProgramText(frame1)}, toProgramText(out),
+                                p, &written),
+            GifWritten);
   EXPECT_EQ(written, 2);
   GifFile f{};
   ASSERT_EQ(parse(readFile(out), f), GifOk);
@@ -29,7 +32,8 @@ TEST(WindowsFiles, JapanesePathsForFramesAndOutput) {
 
   int result = 0;
   uint16_t bits = 0;
-  std::vector<uint8_t> palette = readDialogPalette(frame0, result, PaletteAutomatic, bits);
+  std::vector<uint8_t> palette =
+      readDialogPalette(toProgramText(frame0), result, PaletteAutomatic, bits);
   EXPECT_EQ(result, GifOk);
   EXPECT_EQ(bits, 4);
   EXPECT_EQ(palette, bytesOf(table(4, 3)));

@@ -12,6 +12,7 @@
 
 #include "tests/imgctl/test_pictures.h"
 #include "tests/support/files.h"
+#include "tests/support/text.h"
 
 using imgctl::Pixmap;
 using namespace imgctl_test;
@@ -91,7 +92,7 @@ TEST_F(ConvertImageFile, JapaneseFolderNames) {
   const std::string sub = path("表示画像");
   folder_.makeFolder("表示画像");
   const std::string target = sub + "\\ソース.gif";
-  EXPECT_EQ(1, convertImageFile(source_.c_str(), target.c_str(), 1));
+  EXPECT_EQ(1, convertImageFile(source_.c_str(), toProgramText(target).c_str(), 1));
   EXPECT_EQ(picture_.pixels, gifPixels(target).pixels);
   EXPECT_EQ((std::set<std::string>{"ソース.gif"}), filesIn(sub));
 }

@@ -7,6 +7,7 @@
 #include "picture/picture.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -101,7 +102,7 @@ TEST_F(PictureTest, UndecodableFileGivesAnEmptyPicture) {
   EXPECT_EQ(1, renderPicture(picture));
   EXPECT_EQ(-1, renderStill(picture));
   EXPECT_EQ(nullptr, picture->surfaceDC);
-  EXPECT_STREQ("この画像を表示できません", unshownText(picture));
+  EXPECT_EQ("この画像を表示できません", fromProgramText(unshownText(picture)));
   HDC screen = GetDC(nullptr);
   EXPECT_EQ(-1, drawPicture(picture, screen));
   ReleaseDC(nullptr, screen);
@@ -152,12 +153,12 @@ TEST_F(PictureTest, SurfaceIsGrayBeforeTheImageIsDrawn) {
   picture->surfaceWidth = picture->surfaceHeight = 60000;
   EXPECT_EQ(-1, renderStill(picture));
   EXPECT_EQ(nullptr, picture->surfaceDC);
-  EXPECT_STREQ("画像が大きすぎて表示できません", unshownText(picture));
+  EXPECT_EQ("画像が大きすぎて表示できません", fromProgramText(unshownText(picture)));
 }
 
 TEST(ToWidePath, ConvertsJapaneseAndRefusesWhatDoesNotFit) {
   wchar_t wide[MAX_PATH];
-  EXPECT_TRUE(toWidePath("C:\\写真\\a.jpg", wide, MAX_PATH));
+  EXPECT_TRUE(toWidePath(toProgramText("C:\\写真\\a.jpg").c_str(), wide, MAX_PATH));
   EXPECT_STREQ(L"C:\\写真\\a.jpg", wide);
   std::string longPath(MAX_PATH, 'a');
   EXPECT_FALSE(toWidePath(longPath.c_str(), wide, MAX_PATH));

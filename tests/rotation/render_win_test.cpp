@@ -18,6 +18,7 @@
 #include "tests/rotation/checks.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -25,12 +26,6 @@ namespace {
 
 const uint32_t red = 0xff0000;
 const COLORREF redColorref = RGB(255, 0, 0);
-
-std::wstring wide(const std::string& path) {
-  wchar_t buffer[MAX_PATH];
-  EXPECT_TRUE(toWidePath(path.c_str(), buffer, MAX_PATH)) << path;
-  return buffer;
-}
 
 class RotationTest : public ::testing::Test {
  protected:
