@@ -34,6 +34,7 @@
 #include "tests/gifjob/jobdriver.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 

@@ -1,7 +1,4 @@
-// text.h in the Windows tree. The program's narrow text is code page 932,
-// the one its literals are compiled to (cmake/windows-flags.cmake), not the
-// ANSI code page of the moment: under an English locale the program still
-// holds Shift_JIS bytes.
+// text.h in the Windows tree.
 #include "tests/support/text.h"
 
 #include <windows.h>
@@ -11,8 +8,6 @@
 namespace qbtest {
 
 namespace {
-
-const UINT kProgramCodePage = 932;
 
 std::wstring toWide(UINT codePage, const std::string& bytes) {
   if (bytes.empty()) return std::wstring();
@@ -42,18 +37,6 @@ std::string utf8(const std::wstring& text) { return fromWide(CP_UTF8, text); }
 
 std::string fromCodePage(unsigned codePage, const std::string& bytes) {
   return utf8(toWide(codePage, bytes));
-}
-
-std::string fromProgramText(const char* programText) {
-  return programText ? fromCodePage(kProgramCodePage, programText) : std::string();
-}
-
-std::string fromProgramText(const std::string& programText) {
-  return fromCodePage(kProgramCodePage, programText);
-}
-
-std::string toProgramText(const std::string& utf8Text) {
-  return fromWide(kProgramCodePage, wide(utf8Text));
 }
 
 std::string environmentValue(const char* name) {
