@@ -172,8 +172,8 @@ void startPlayback(Picture* picture) {
     InvalidateRect(picture->window, nullptr, TRUE);
     return;
   }
-  if (!picture->runEvent) picture->runEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-  if (!picture->quitEvent) picture->quitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!picture->runEvent) picture->runEvent = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  if (!picture->quitEvent) picture->quitEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   updateDisplaySize(picture);
   if (!picture->runEvent || !picture->quitEvent) return;
   SetEvent(picture->runEvent);

@@ -34,7 +34,7 @@ void playbackSpeedCommand(HWND window) {
   Picture* picture = app.currentPicture;
   if (!isAnimationShown(picture)) return;
   app.speedValue = picture->speed;
-  if (DialogBoxParamA(app.instance, "PLYSPDLG", window, speedDialogProc, 0) != 1) return;
+  if (DialogBoxParamW(app.instance, L"PLYSPDLG", window, speedDialogProc, 0) != 1) return;
   setPlaybackSpeed(picture, fabs(app.speedValue));
   if (app.playbackMode == PlaybackStopAsked) {
     if (app.animationState == AnimationPlaying) {
@@ -55,7 +55,7 @@ void sceneCommand(HWND window) {
   if (!isAnimationShown(picture)) return;
   app.sceneValue = static_cast<int>(picture->frameCount);
   app.sceneCurrent = static_cast<int>(shownFrame(picture));
-  if (DialogBoxParamA(app.instance, "PLCDEFDLG", window, sceneDialogProc, 0) != 1) return;
+  if (DialogBoxParamW(app.instance, L"PLCDEFDLG", window, sceneDialogProc, 0) != 1) return;
   showScene(picture, static_cast<UINT>(app.sceneValue));
   app.animationState = AnimationPaused;
 }

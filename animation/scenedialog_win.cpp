@@ -16,7 +16,7 @@ namespace {
 void setNumber(HWND dialog, int id, int value) {
   char text[16];
   snprintf(text, sizeof text, "%d", value);
-  SetDlgItemTextA(dialog, id, text);
+  setDialogNumberText(dialog, id, text);
 }
 
 void onSceneInit(HWND dialog) {

@@ -12,9 +12,12 @@
 
 #include <stdlib.h>
 
+#include <string>
+
 #include "animation/animation.h"
 #include "animation/speedmap.h"
 #include "core/appstate.h"
+#include "core/dialogs.h"
 #include "resources/resource.h"
 
 namespace {
@@ -24,14 +27,14 @@ const int kTickEvery = 50;
 HWND slider(HWND dialog) { return GetDlgItem(dialog, IDC_SPEED_SLIDER); }
 
 int sliderPosition(HWND dialog) {
-  return static_cast<int>(SendMessageA(slider(dialog), TBM_GETPOS, 0, 0));
+  return static_cast<int>(SendMessageW(slider(dialog), TBM_GETPOS, 0, 0));
 }
 
 void writeRate(HWND dialog, double rate) {
   char text[kRateTextSize];
   formatRate(rate, text, sizeof text);
   app.speedEditWriting = 1;
-  SetDlgItemTextA(dialog, IDC_SPEED_EDIT, text);
+  setDialogNumberText(dialog, IDC_SPEED_EDIT, text);
   app.speedEditWriting = 0;
 }
 
@@ -45,9 +48,9 @@ void onSpeedInit(HWND dialog) {
   if (radio) CheckRadioButton(dialog, IDC_SPEED_DOUBLE, IDC_SPEED_HALF, radio);
   app.speedInputOn = checked(dialog, IDC_SPEED_INPUT) ? 1 : 0;
   bool stopped = app.playbackMode == PlaybackStopAsked;
-  SendMessageA(slider(dialog), TBM_SETRANGE, TRUE, MAKELPARAM(kSliderMinimum, kSliderMaximum));
-  SendMessageA(slider(dialog), TBM_SETTICFREQ, kTickEvery, 0);
-  SendMessageA(slider(dialog), TBM_SETPOS, TRUE, stopped ? 0 : sliderForSpeed(app.speedValue));
+  SendMessageW(slider(dialog), TBM_SETRANGE, TRUE, MAKELPARAM(kSliderMinimum, kSliderMaximum));
+  SendMessageW(slider(dialog), TBM_SETTICFREQ, kTickEvery, 0);
+  SendMessageW(slider(dialog), TBM_SETPOS, TRUE, stopped ? 0 : sliderForSpeed(app.speedValue));
   writeRate(dialog, stopped || !(app.speedValue > 0.0) ? 0.0 : 1.0 / app.speedValue);
 }
 
@@ -70,7 +73,7 @@ void onRateEdited(HWND dialog) {
   if (readDialogReal(dialog, &rate) != 1) return;
   int position = 0;
   if (sliderForRate(rate, &position) == 1) {
-    SendMessageA(slider(dialog), TBM_SETPOS, TRUE, position);
+    SendMessageW(slider(dialog), TBM_SETPOS, TRUE, position);
   } else {
     writeRate(dialog, sliderPosition(dialog) / 100.0);
   }
@@ -116,19 +119,9 @@ bool onSpeedCommand(HWND dialog, int id, int code) {
 }  // namespace
 
 int readDialogReal(HWND dialog, double* out) {
-  HWND edit = GetDlgItem(dialog, IDC_SPEED_EDIT);
-  int length = static_cast<int>(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
-  if (length <= 0) return 0;
-  char* text = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
-  if (!text) return -1;
-  int result = -1;
-  // The edit is not empty, so a copy of no characters is a failed read.
-  if (GetDlgItemTextA(dialog, IDC_SPEED_EDIT, text, length + 1) > 0) {
-    text[length] = '\0';
-    *out = parseDialogReal(text);
-    result = 1;
-  }
-  free(text);
+  std::string text;
+  int result = readDialogNumberText(dialog, IDC_SPEED_EDIT, &text);
+  if (result == 1) *out = parseDialogReal(text.c_str());
   return result;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "core/appstate.h"
@@ -29,26 +30,26 @@ double nowMs() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
     std::fprintf(stderr, "usage: rotation_bench PICTURE OUTFOLDER [STEP] [EXT]\n");
     return 2;
   }
-  int step = argc > 3 ? std::atoi(argv[3]) : 10;
-  std::string extension = argc > 4 ? argv[4] : "bmp";
+  int step = argc > 3 ? std::wcstol(argv[3], nullptr, 10) : 10;
+  std::wstring extension = argc > 4 ? argv[4] : L"bmp";
   if (step <= 0 || step >= 360) return 2;
   resetAppState();
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartup(&token, &input, nullptr);
-  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 nullptr, nullptr);
   Picture* picture = createPicture(argv[1], window);
   if (!picture || !picture->image || !picture->image->nativeImage) {
-    std::fprintf(stderr, "cannot load %s\n", argv[1]);
+    std::fprintf(stderr, "cannot load %ls\n", argv[1]);
     return 1;
   }
-  std::string probe = "x." + extension;
+  std::wstring probe = L"x." + extension;
   int type = classifyExtension(probe.c_str());
   float xdpi = 0, ydpi = 0;
   BitmapKind kind = chooseBitmapKind(type, picture, &xdpi, &ydpi);
@@ -62,11 +63,9 @@ int main(int argc, char** argv) {
   start = nowMs();
   int written = 0;
   for (int i = 0; i < frames; ++i) {
-    std::string path = std::string(argv[2]) + "\\frame" + std::to_string(i) + "." + extension;
-    wchar_t wide[MAX_PATH];
-    if (toWidePath(path.c_str(), wide, MAX_PATH) &&
-        renderRotatedToFile(picture, type, wide, i * step, kind, xdpi, ydpi, nullptr, nullptr) ==
-            1)
+    std::wstring path = std::wstring(argv[2]) + L"\\frame" + std::to_wstring(i) + L"." + extension;
+    if (renderRotatedToFile(picture, type, path.c_str(), i * step, kind, xdpi, ydpi, nullptr,
+                            nullptr) == 1)
       ++written;
   }
   double save = nowMs() - start;

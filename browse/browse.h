@@ -12,13 +12,13 @@
 // FolderList: 1 success, 0 folder part unusable, -2 file name too long, -1
 // folder cannot be enumerated. Sets folderCount to nameCount on success and
 // to 0 on failure.
-int scanFolder(const char* path);
+int scanFolder(const wchar_t* path);
 
 // The entry at index, or the empty text outside the list.
-std::string nameAt(int index);
+std::wstring nameAt(int index);
 
-// Natural order of two ANSI names: case ignored, digit runs by value.
-int naturalCompare(const std::string& a, const std::string& b);
+// Natural order of two names: case ignored, digit runs by value.
+int naturalCompare(const std::wstring& a, const std::wstring& b);
 
 // --- step_win.cpp -----------------------------------------------------------
 
@@ -29,4 +29,4 @@ int chooseNext(HWND window, int* target);
 int choosePrevious(HWND window, int* target);
 
 // The full path of the list's entry at index.
-std::string entryPath(int index);
+std::wstring entryPath(int index);

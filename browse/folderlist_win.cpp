@@ -16,36 +16,24 @@ namespace {
 
 const size_t compareChars = 256;  // 255 characters and the terminator
 
-// A name as natural order compares it: widened from the ANSI code page and
-// cut to 255 characters. Bytes that are not valid text are widened one by
-// one, so a broken name still sorts somewhere instead of comparing as empty.
-std::wstring widenName(const std::string& name) {
-  wchar_t wide[MAX_PATH * 2];
-  int count = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.c_str(),
-                                  static_cast<int>(name.size()), wide, MAX_PATH * 2);
-  std::wstring result;
-  if (count > 0 || name.empty()) {
-    result.assign(wide, static_cast<size_t>(count > 0 ? count : 0));
-  } else {
-    for (unsigned char byte : name) result.push_back(byte);
-  }
-  if (result.size() > compareChars - 1) result.resize(compareChars - 1);
-  return result;
+// A name as natural order compares it: cut to 255 characters.
+std::wstring compareKey(const std::wstring& name) {
+  return name.size() > compareChars - 1 ? name.substr(0, compareChars - 1) : name;
 }
 
-// A listed name with its comparison text, widened once per scan.
+// A listed name with its comparison text, made once per scan.
 struct Entry {
   std::wstring key;
-  std::string name;
+  std::wstring name;
 };
 
 // Sorts the names found into natural order; of names that compare equal the
 // one found first stays.
-std::vector<std::string> naturalOrder(std::vector<Entry>& entries) {
+std::vector<std::wstring> naturalOrder(std::vector<Entry>& entries) {
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     return StrCmpLogicalW(a.key.c_str(), b.key.c_str()) < 0;
   });
-  std::vector<std::string> names;
+  std::vector<std::wstring> names;
   names.reserve(entries.size());
   const Entry* previous = nullptr;
   for (const Entry& entry : entries) {
@@ -56,18 +44,18 @@ std::vector<std::string> naturalOrder(std::vector<Entry>& entries) {
   return names;
 }
 
-int scanInto(const char* path) {
+int scanInto(const wchar_t* path) {
   FolderList& list = app.folder;
-  long split = lastBackslash(path, isSystemLeadByte);
-  std::string folder;
-  std::string fileName;
+  long split = lastBackslash(path);
+  std::wstring folder;
+  std::wstring fileName;
   if (split < 0) {
     // A bare file name: its folder is the current directory.
-    char current[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+    wchar_t current[MAX_PATH];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
     if (length == 0 || length >= MAX_PATH) return 0;
     folder = current;
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     fileName = path;
   } else {
     folder.assign(path, static_cast<size_t>(split));
@@ -78,18 +66,18 @@ int scanInto(const char* path) {
   list.folderPath = folder;
   if (fileName.size() >= 80) return -2;
 
-  std::string pattern = folder + "\\*.*";
+  std::wstring pattern = folder + L"\\*.*";
   // Only long names are used: no short names to make for every entry.
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found,
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE) return -1;
   std::vector<Entry> entries;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (classifyExtension(found.cFileName) == FileTypeNone) continue;
-    entries.push_back(Entry{widenName(found.cFileName), found.cFileName});
-  } while (FindNextFileA(search, &found));
+    entries.push_back(Entry{compareKey(found.cFileName), found.cFileName});
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 
   list.names = naturalOrder(entries);
@@ -102,18 +90,18 @@ int scanInto(const char* path) {
 
 }  // namespace
 
-int naturalCompare(const std::string& a, const std::string& b) {
-  return StrCmpLogicalW(widenName(a).c_str(), widenName(b).c_str());
+int naturalCompare(const std::wstring& a, const std::wstring& b) {
+  return StrCmpLogicalW(compareKey(a).c_str(), compareKey(b).c_str());
 }
 
-int scanFolder(const char* path) {
+int scanFolder(const wchar_t* path) {
   int result = path ? scanInto(path) : 0;
   app.folder.folderCount = result == 1 ? app.folder.nameCount : 0;
   return result;
 }
 
-std::string nameAt(int index) {
+std::wstring nameAt(int index) {
   const FolderList& list = app.folder;
-  if (index < 0 || index >= list.nameCount) return std::string();
+  if (index < 0 || index >= list.nameCount) return std::wstring();
   return list.names[static_cast<size_t>(index)];
 }

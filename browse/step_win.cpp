@@ -12,9 +12,9 @@
 namespace {
 
 // 1 when the user wants to wrap around.
-int askToWrap(HWND window, const char* text) {
+int askToWrap(HWND window, const wchar_t* text) {
   app.stepQuestionOpen = 1;
-  int answer = MessageBoxA(window, text, "Caution!", MB_YESNO);
+  int answer = MessageBoxW(window, text, L"Caution!", MB_YESNO);
   app.stepQuestionOpen = 0;
   return answer == IDYES ? 1 : 0;
 }
@@ -24,7 +24,7 @@ int askToWrap(HWND window, const char* text) {
 int chooseNext(HWND window, int* target) {
   if (app.stepQuestionOpen) return 0;
   if (app.folder.folderIndex == app.folder.folderCount - 1) {
-    if (!askToWrap(window, "フォルダ内の最後の画像です。\n最初の画像に戻りますか")) return 0;
+    if (!askToWrap(window, L"フォルダ内の最後の画像です。\n最初の画像に戻りますか")) return 0;
     *target = 0;
     return 1;
   }
@@ -35,7 +35,7 @@ int chooseNext(HWND window, int* target) {
 int choosePrevious(HWND window, int* target) {
   if (app.stepQuestionOpen) return 0;
   if (app.folder.folderIndex == 0) {
-    if (!askToWrap(window, "フォルダ内の最初の画像です。\n最後の画像に戻りますか")) return 0;
+    if (!askToWrap(window, L"フォルダ内の最初の画像です。\n最後の画像に戻りますか")) return 0;
     *target = app.folder.folderCount - 1;
     return 1;
   }
@@ -43,6 +43,6 @@ int choosePrevious(HWND window, int* target) {
   return 1;
 }
 
-std::string entryPath(int index) {
-  return app.folder.folderPath + "\\" + nameAt(index);
+std::wstring entryPath(int index) {
+  return app.folder.folderPath + L"\\" + nameAt(index);
 }

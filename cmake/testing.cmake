@@ -8,6 +8,7 @@
 #   qb_fuzzer(NAME SOURCE [LIBS ...] [CORPUS dir] [SECONDS n])
 #                                                libFuzzer target (clang only);
 #                                                a short bounded run is a test
+#   qb_locale_tests(NAME...)                     labels Windows tests `locale`
 set(QB_GTEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
 # gtest_disable_pthreads stays at its default: switched on for mingw it also
 # drops the Win32 handles googletest's Windows death-test code needs, and
@@ -74,6 +75,18 @@ function(qb_gui_test name)
   # Each GUI test gets a virtual desktop of its own; they still share one
   # X server and one wineserver, so they run one at a time.
   set_tests_properties(${name} PROPERTIES LABELS gui TIMEOUT 900 RUN_SERIAL TRUE)
+endfunction()
+
+# The Windows tests that read what the program shows or names (titles,
+# message boxes, resource texts, file names) carry the label `locale`, and
+# scripts/test runs them once more under an English locale: a program that
+# still leans on the Japanese code page fails there. The heavy end-to-end
+# runs and the pure logic stay out, so that the second run stays short. Only
+# the folder that added a test may label it.
+function(qb_locale_tests)
+  if(WIN32)
+    set_property(TEST ${ARGN} APPEND PROPERTY LABELS locale)
+  endif()
 endfunction()
 
 function(qb_fuzzer name source)

@@ -1,11 +1,11 @@
-# Flags of the Windows tree: warnings, UTF-8 sources whose narrow literals
-# become CP932 (the Japanese ANSI code page the program speaks), SSE2
+# Flags of the Windows tree: warnings, UTF-8 sources (the program's own texts
+# are wide literals and reach Windows through the W calls, so they read the
+# same under every code page), SSE2
 # arithmetic so that the rotation geometry truncates exactly as on the native
 # tree (x87 excess precision moves some results by a pixel), and static
 # linking so that quobixlens.exe needs no mingw runtime DLLs beside it.
 add_compile_options(-Wall -Wextra
   $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8>
-  $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP932>
   -msse2 -mfpmath=sse -ffp-contract=off)
 add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0700)
 add_link_options(-static -static-libgcc -static-libstdc++)

@@ -28,7 +28,7 @@ struct AppState {
   ULONG_PTR gdiplusToken;
   DWORD helpCookie;
   unsigned char hasCommandLinePath;   // 1 when the command line named a path
-  char commandLinePath[MAX_PATH];     // that path, unquoted
+  wchar_t commandLinePath[MAX_PATH];  // that path, unquoted
   int inSizeMove;                     // 1 between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE
   int resizedInSizeMove;              // 1 when WM_SIZE came inside that loop
   int eraseInSizeMove;                // 1 while the background may be erased in that loop
@@ -37,7 +37,7 @@ struct AppState {
   HDC aboutLogoDC;
 
   // Working folder for temporary files; empty when it could not be set up.
-  char workFolder[MAX_PATH];
+  wchar_t workFolder[MAX_PATH];
 
   // Rotation: the settings of the last rotation dialog, applied by the view,
   // by every save and by the animated-GIF frames; they outlive pictures.
@@ -45,8 +45,8 @@ struct AppState {
 
   // The shown picture.
   Picture* currentPicture;            // owned; none when nothing is shown
-  char currentPath[MAX_PATH];         // full path of the shown picture
-  char savePath[MAX_PATH];            // path chosen by the save dialog
+  wchar_t currentPath[MAX_PATH];      // full path of the shown picture
+  wchar_t savePath[MAX_PATH];         // path chosen by the save dialog
   int animationState;                 // AnimationState; NotAnimated at start
   short playbackMode;                 // PlaybackMode; PlaybackNormal at start
 
@@ -78,8 +78,8 @@ struct AppState {
   // Animated GIF of a full turn: the worker's job, the output name, and the
   // values the parameter and colour table dialogs exchange.
   RotationFramesJob framesJob;        // idle values between jobs
-  char gifOutputPath[MAX_PATH];       // output dialog's name; empty at start, kept between jobs
-  char firstFramePath[MAX_PATH];      // frame 0 file of the job being set up; empty otherwise
+  wchar_t gifOutputPath[MAX_PATH];    // output dialog's name; empty at start, kept between jobs
+  wchar_t firstFramePath[MAX_PATH];   // frame 0 file of the job being set up; empty otherwise
   int stopQuestionOpen;               // 1 while the force-stop question is shown
   int workerDoneDeferred;             // 1 when WorkerDone came during that question
   std::vector<uint8_t> dialogPalette; // RGB triples shown by the colour table; empty outside it

@@ -6,9 +6,9 @@
 
 #include "core/dialogs.h"
 
-int runFileDialog(HWND owner, const FileDialogKind& kind, char* path) {
-  char fileTitle[64] = "";
-  OPENFILENAMEA dialog = {};
+int runFileDialog(HWND owner, const FileDialogKind& kind, wchar_t* path) {
+  wchar_t fileTitle[64] = L"";
+  OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = kind.filter;
@@ -16,10 +16,10 @@ int runFileDialog(HWND owner, const FileDialogKind& kind, char* path) {
   dialog.lpstrFile = path;
   dialog.nMaxFile = MAX_PATH;
   dialog.lpstrFileTitle = fileTitle;
-  dialog.nMaxFileTitle = sizeof fileTitle;
+  dialog.nMaxFileTitle = sizeof fileTitle / sizeof fileTitle[0];
   dialog.lpstrTitle = kind.title;
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
   dialog.lpstrDefExt = kind.defaultExtension;
-  BOOL chosen = kind.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+  BOOL chosen = kind.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   return chosen ? 1 : 0;
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -20,8 +21,9 @@ bool isReadOnlyFile(const std::string& path) {
 
 }  // namespace
 
-bool makeSiblingTemp(const std::string& target, std::string* temp) {
+bool makeSiblingTemp(const std::filesystem::path& targetPath, std::filesystem::path* temp) {
   temp->clear();
+  const std::string& target = targetPath.native();
   if (target.empty() || isReadOnlyFile(target)) return false;
   size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
@@ -36,29 +38,29 @@ bool makeSiblingTemp(const std::string& target, std::string* temp) {
   umask(mask);
   fchmod(fd, 0666 & ~mask);
   close(fd);
-  temp->assign(name.data());
+  *temp = name.data();
   return true;
 }
 
-bool replaceWithTemp(const std::string& temp, const std::string& target) {
-  if (!isReadOnlyFile(target) && std::rename(temp.c_str(), target.c_str()) == 0) return true;
+bool replaceWithTemp(const std::filesystem::path& temp, const std::filesystem::path& target) {
+  if (!isReadOnlyFile(target.native()) && std::rename(temp.c_str(), target.c_str()) == 0) return true;
   removeTemp(temp);
   return false;
 }
 
-void removeTemp(const std::string& temp) {
+void removeTemp(const std::filesystem::path& temp) {
   if (!temp.empty()) std::remove(temp.c_str());
 }
 
-bool isWritableTarget(const std::string& target) {
-  std::string temp;
+bool isWritableTarget(const std::filesystem::path& target) {
+  std::filesystem::path temp;
   if (!makeSiblingTemp(target, &temp)) return false;
   removeTemp(temp);
   return true;
 }
 
-bool writeFileReplacing(const std::string& target, const void* bytes, size_t size) {
-  std::string temp;
+bool writeFileReplacing(const std::filesystem::path& target, const void* bytes, size_t size) {
+  std::filesystem::path temp;
   if (!makeSiblingTemp(target, &temp)) return false;
   FILE* file = std::fopen(temp.c_str(), "wb");
   bool ok = file && std::fwrite(bytes, 1, size, file) == size;

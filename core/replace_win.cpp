@@ -1,6 +1,6 @@
 // Temp-then-replace on Windows. The work is done on UTF-16 paths, where a
-// backslash is always a separator (in code page 932 the second byte of a
-// character may be 0x5C); narrow paths are widened from the ANSI code page.
+// backslash is always a separator and every name the system holds can be
+// written.
 //
 // The temporary file's name is short and chosen to fit: a path the target
 // fits in (259 characters) always has room for it, so a target deep in the
@@ -17,21 +17,6 @@ namespace {
 
 // Longest temporary name: "~qb" and up to eight base-36 digits.
 const size_t kTempNameMax = 11;
-
-bool widen(const std::string& path, wchar_t* wide) {
-  wide[0] = L'\0';
-  if (path.empty()) return false;
-  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) > 0;
-}
-
-bool narrow(const wchar_t* wide, std::string* path) {
-  char text[MAX_PATH * 2];
-  BOOL lost = FALSE;
-  int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, &lost);
-  if (length <= 0 || lost) return false;
-  path->assign(text);
-  return true;
-}
 
 // The folder part of target with its separator ("" for a bare name, which
 // lives in the current folder), in folder (MAX_PATH units).
@@ -54,9 +39,7 @@ bool isReadOnlyFile(const wchar_t* path) {
          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-}  // namespace
-
-bool makeSiblingTemp(const wchar_t* target, wchar_t* temp) {
+bool makeWideSiblingTemp(const wchar_t* target, wchar_t* temp) {
   temp[0] = L'\0';
   if (!target || !target[0]) return false;
   // A read-only file is the user's protection: Windows refuses to replace
@@ -92,45 +75,40 @@ bool makeSiblingTemp(const wchar_t* target, wchar_t* temp) {
   return false;
 }
 
-bool replaceWithTemp(const wchar_t* temp, const wchar_t* target) {
-  if (!isReadOnlyFile(target) &&
-      MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
-  DeleteFileW(temp);
-  return false;
-}
+}  // namespace
 
-bool makeSiblingTemp(const std::string& target, std::string* temp) {
+bool makeSiblingTemp(const std::filesystem::path& target, std::filesystem::path* temp) {
   temp->clear();
-  wchar_t wideTarget[MAX_PATH], wideTemp[MAX_PATH];
-  if (!widen(target, wideTarget) || !makeSiblingTemp(wideTarget, wideTemp)) return false;
-  if (narrow(wideTemp, temp)) return true;
-  DeleteFileW(wideTemp);
+  if (target.native().size() >= MAX_PATH) return false;
+  wchar_t wideTemp[MAX_PATH];
+  if (!makeWideSiblingTemp(target.c_str(), wideTemp)) return false;
+  *temp = wideTemp;
+  return true;
+}
+
+bool replaceWithTemp(const std::filesystem::path& temp, const std::filesystem::path& target) {
+  if (!isReadOnlyFile(target.c_str()) &&
+      MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileW(temp.c_str());
   return false;
 }
 
-bool replaceWithTemp(const std::string& temp, const std::string& target) {
-  wchar_t wideTemp[MAX_PATH], wideTarget[MAX_PATH];
-  if (widen(temp, wideTemp) && widen(target, wideTarget)) return replaceWithTemp(wideTemp, wideTarget);
-  removeTemp(temp);
-  return false;
+void removeTemp(const std::filesystem::path& temp) {
+  if (!temp.empty()) DeleteFileW(temp.c_str());
 }
 
-void removeTemp(const std::string& temp) {
-  if (!temp.empty()) DeleteFileA(temp.c_str());
-}
-
-bool isWritableTarget(const std::string& target) {
-  std::string temp;
+bool isWritableTarget(const std::filesystem::path& target) {
+  std::filesystem::path temp;
   if (!makeSiblingTemp(target, &temp)) return false;
   removeTemp(temp);
   return true;
 }
 
-bool writeFileReplacing(const std::string& target, const void* bytes, size_t size) {
-  std::string temp;
+bool writeFileReplacing(const std::filesystem::path& target, const void* bytes, size_t size) {
+  std::filesystem::path temp;
   if (!makeSiblingTemp(target, &temp)) return false;
-  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   bool ok = file != INVALID_HANDLE_VALUE;
   if (ok) {

@@ -130,13 +130,13 @@ void showNewChoice(HWND dialog) {
     view().newShown = 1;
   }
   unsigned index = cellIndex(viewGrid(), GridCell{view().selectedColumn, view().selectedRow});
-  SetDlgItemTextA(dialog, IDC_TABLE_NEW_INDEX, indexText(index).c_str());
-  SetDlgItemTextA(dialog, IDC_TABLE_NEW_RGB,
+  SetDlgItemTextW(dialog, IDC_TABLE_NEW_INDEX, indexText(index).c_str());
+  SetDlgItemTextW(dialog, IDC_TABLE_NEW_RGB,
                   rgbText(app.dialogPalette.data(), tableBytes(), index).c_str());
 }
 
 void onInitDialog(HWND dialog, uint16_t* slot, bool background) {
-  if (background) SetWindowTextA(dialog, "背景色変更");
+  if (background) SetWindowTextW(dialog, L"背景色変更");
   ColourGrid grid = colourGridFor(app.dialogPaletteBits, app.dialogPalette.size());
   view() = ColourTableView{nullptr, nullptr, nullptr, {0, 0, 0, 0},
                            static_cast<short>(grid.columns), static_cast<short>(grid.rows),
@@ -152,8 +152,8 @@ void onInitDialog(HWND dialog, uint16_t* slot, bool background) {
   if (start.inRange && view().surfaceDC)
     outline(view().surfaceDC, cellRect(start.cell.column, start.cell.row), blue);
   frameControls(dialog, IDC_TABLE_START_INDEX, IDC_TABLE_START_RGB, blue);
-  SetDlgItemTextA(dialog, IDC_TABLE_START_INDEX, indexText(index).c_str());
-  SetDlgItemTextA(dialog, IDC_TABLE_START_RGB,
+  SetDlgItemTextW(dialog, IDC_TABLE_START_INDEX, indexText(index).c_str());
+  SetDlgItemTextW(dialog, IDC_TABLE_START_RGB,
                   rgbText(app.dialogPalette.data(), start.inRange ? tableBytes() : 0, index).c_str());
   if (start.hasCell && !start.inRange) {
     showNewChoice(dialog);

@@ -1,6 +1,7 @@
 #include "gifmake/dialogvalues.h"
 
 #include <cstdio>
+#include <cwchar>
 
 uint16_t gifParamFromText(const char* text) {
   if (!text) return 0;
@@ -51,9 +52,9 @@ GridStart gridStart(const ColourGrid& grid, unsigned index) {
   return start;
 }
 
-std::string indexText(unsigned index) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "インデックス %3u", index);
+std::wstring indexText(unsigned index) {
+  wchar_t buffer[40];
+  std::swprintf(buffer, 40, L"インデックス %3u", index);
   return buffer;
 }
 
@@ -71,11 +72,11 @@ bool entryBytes(const uint8_t* palette, size_t paletteBytes, unsigned index, uin
 
 }  // namespace
 
-std::string rgbText(const uint8_t* palette, size_t paletteBytes, unsigned index) {
+std::wstring rgbText(const uint8_t* palette, size_t paletteBytes, unsigned index) {
   uint8_t rgb[3];
   entryBytes(palette, paletteBytes, index, rgb);
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "RGB値 %02x%02x%02x", rgb[0], rgb[1], rgb[2]);
+  wchar_t buffer[40];
+  std::swprintf(buffer, 40, L"RGB値 %02x%02x%02x", rgb[0], rgb[1], rgb[2]);
   return buffer;
 }
 

@@ -65,12 +65,12 @@ inline unsigned cellIndex(const ColourGrid& grid, const GridCell& cell) {
 
 // "インデックス " and the index right-aligned in three characters
 // ("インデックス   7", "インデックス 255").
-std::string indexText(unsigned index);
+std::wstring indexText(unsigned index);
 
 // "RGB値 " and the entry's red, green and blue bytes as two lower-case hex
 // digits each ("RGB値 ff8000"); "RGB値 000000" for an index outside the
 // palette's bytes.
-std::string rgbText(const uint8_t* palette, size_t paletteBytes, unsigned index);
+std::wstring rgbText(const uint8_t* palette, size_t paletteBytes, unsigned index);
 
 // The entry's colour as a COLORREF (red + 256 green + 65536 blue); 0 for an
 // index outside the palette's bytes.

@@ -15,7 +15,7 @@
 
 #include <fstream>
 
-std::vector<uint8_t> readDialogPalette(const std::string& firstFramePath, int& result,
+std::vector<uint8_t> readDialogPalette(const std::filesystem::path& firstFramePath, int& result,
                                        PaletteMode mode, uint16_t& paletteBits) {
   std::vector<uint8_t> table;
   paletteBits = 0;

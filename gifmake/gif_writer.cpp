@@ -72,7 +72,7 @@ uint8_t screenPacked(const GifHeader& header, uint16_t colourResolution) {
 // Opens a frame file for reading with a buffer of 64 KiB: walking a frame
 // reads every sub-block's size byte, and the default buffer made that walk
 // most of the system calls of a splice.
-bool openFrame(std::ifstream& in, std::vector<char>& buffer, const std::string& path) {
+bool openFrame(std::ifstream& in, std::vector<char>& buffer, const std::filesystem::path& path) {
   buffer.resize(1 << 16);
   in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   in.open(path, std::ios::binary);
@@ -80,7 +80,7 @@ bool openFrame(std::ifstream& in, std::vector<char>& buffer, const std::string& 
 }
 
 // Opens a new file beside the target for the output (see core/replace.h).
-bool openBesideTarget(const std::string& target, std::string& tempPath, std::ofstream& out) {
+bool openBesideTarget(const std::filesystem::path& target, std::filesystem::path& tempPath, std::ofstream& out) {
   if (!makeSiblingTemp(target, &tempPath)) return false;  // folder missing or not writable
   out.open(tempPath, std::ios::binary | std::ios::trunc);
   if (out.is_open()) return true;
@@ -95,7 +95,7 @@ bool mayProceed(const AssemblyControl* control, size_t done, size_t total) {
 
 // Writes head, frames, trailer and the patched screen descriptor to out.
 int writeFrames(std::ostream& out, const std::vector<GifImageInfo>& records,
-                const std::vector<int>& imageIndices, const std::vector<std::string>& framePaths,
+                const std::vector<int>& imageIndices, const FramePaths& framePaths,
                 uint16_t backgroundIndex, uint16_t loopCount, int& written,
                 const AssemblyControl* control) {
   written = 0;
@@ -230,7 +230,7 @@ int writeGifHead(std::ostream& out, std::istream& firstFrame, GifHeader& header,
   return GifOk;
 }
 
-int copyFrame(std::ostream& out, const std::string& path, const GifImageInfo& record, int imageIndex,
+int copyFrame(std::ostream& out, const std::filesystem::path& path, const GifImageInfo& record, int imageIndex,
               const std::vector<uint8_t>& globalTable, uint16_t globalTableBits, uint16_t& right,
               uint16_t& bottom, uint16_t& colourResolution) {
   std::vector<char> buffer;  // outlives the stream that reads through it
@@ -285,7 +285,7 @@ int copyFrame(std::ostream& out, const std::string& path, const GifImageInfo& re
   return GifOk;
 }
 
-int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMethod,
+int readFrameInfo(const std::filesystem::path& path, int imageIndex, uint8_t disposalMethod,
                   uint16_t transparentIndex, uint8_t transparencyOn, uint16_t delay,
                   GifImageInfo& record) {
   std::vector<char> buffer;  // outlives the stream that reads through it
@@ -306,11 +306,11 @@ int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMetho
 }
 
 int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector<int>& imageIndices,
-                     const std::string& outputPath, const std::vector<std::string>& framePaths,
+                     const std::filesystem::path& outputPath, const FramePaths& framePaths,
                      uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten,
                      const AssemblyControl* control) {
   int written = 0;
-  std::string tempPath;
+  std::filesystem::path tempPath;
   std::ofstream out;
   int result = GifOutputNotCreated;
   if (openBesideTarget(outputPath, tempPath, out)) {
@@ -329,15 +329,11 @@ int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector
   return result;
 }
 
-int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath,
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath,
                         const GifParams& params, int* framesWritten,
                         const AssemblyControl* control) {
   std::vector<GifImageInfo> records(framePaths.size(), GifImageInfo{});
   std::vector<int> imageIndices(framePaths.size(), 0);
-  // Frame paths are code page 932 text opened through the A functions,
-  // which take the system code page, not the C locale; the locale is the
-  // program's and is set once at start-up, never from the thread that
-  // assembles (setlocale is process-wide and would race the main thread).
   for (size_t i = 0; i < framePaths.size(); i++)
     readFrameInfo(framePaths[i], 0, params.disposalMethod, params.transparentIndex,
                   params.transparencyOn, params.delay, records[i]);
@@ -345,7 +341,7 @@ int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::s
                           params.loopCount, framesWritten, control);
 }
 
-int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath) {
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath) {
   GifParams snapshot = gifParams;
   return assembleAnimatedGif(framePaths, outputPath, snapshot);
 }

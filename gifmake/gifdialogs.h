@@ -18,7 +18,7 @@ INT_PTR CALLBACK gifParamsDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 // --- colourtable_win.cpp -----------------------------------------------------
 
-// "CLTBLDLG" in its two variants, for DialogBoxParamA with the index slot
+// "CLTBLDLG" in its two variants, for DialogBoxParamW with the index slot
 // (a uint16_t*) as the parameter: the background variant is titled
 // "背景色変更", the transparent one keeps the template's "透過色変更". They
 // show app.dialogPalette of app.dialogPaletteBits and write the chosen

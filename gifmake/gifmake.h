@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -138,11 +139,14 @@ enum PaletteMode {
 // cannot be opened; a negative GifResult). Returns the table bytes, owned by
 // the caller, with paletteBits set to its size in bits; a failed read or a
 // file without any colour table gives an empty table and paletteBits 0.
-std::vector<uint8_t> readDialogPalette(const std::string& firstFramePath, int& result,
+std::vector<uint8_t> readDialogPalette(const std::filesystem::path& firstFramePath, int& result,
                                        PaletteMode mode, uint16_t& paletteBits);
 
 // ---------------------------------------------------------------------------
 // gif_writer.cpp: splicing frame files into one animated GIF89a.
+
+// The frame files of an assembly, in order.
+using FramePaths = std::vector<std::filesystem::path>;
 
 // Outcome of an assembly, for the animated-GIF worker to tell the user.
 enum AssembleResult {
@@ -175,16 +179,16 @@ struct AssemblyControl {
 // out. The output is written beside the target and put in its place only when
 // complete, so on any failure an existing file at outputPath is untouched and
 // nothing is left behind. framesWritten (when given) gets the frame count.
-int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath,
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath,
                         const GifParams& params, int* framesWritten = nullptr,
                         const AssemblyControl* control = nullptr);
 // The same with a snapshot of the program-wide gifParams.
-int assembleAnimatedGif(const std::vector<std::string>& framePaths, const std::string& outputPath);
+int assembleAnimatedGif(const FramePaths& framePaths, const std::filesystem::path& outputPath);
 
 // Record of image `imageIndex` of the frame file, with its graphic control
 // values replaced by the given ones (hasControl 1). GifOk, GifCannotOpen, or
 // the reader's result. On failure record is untouched.
-int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMethod,
+int readFrameInfo(const std::filesystem::path& path, int imageIndex, uint8_t disposalMethod,
                   uint16_t transparentIndex, uint8_t transparencyOn, uint16_t delay,
                   GifImageInfo& record);
 
@@ -192,7 +196,7 @@ int readFrameInfo(const std::string& path, int imageIndex, uint8_t disposalMetho
 // whose hasControl is 0 marks a frame readFrameInfo could not read; it is
 // left out. Returns an AssembleResult.
 int writeAnimatedGif(const std::vector<GifImageInfo>& records, const std::vector<int>& imageIndices,
-                     const std::string& outputPath, const std::vector<std::string>& framePaths,
+                     const std::filesystem::path& outputPath, const FramePaths& framePaths,
                      uint16_t backgroundIndex, uint16_t loopCount, int* framesWritten = nullptr,
                      const AssemblyControl* control = nullptr);
 
@@ -210,7 +214,7 @@ int writeGifHead(std::ostream& out, std::istream& firstFrame, GifHeader& header,
 // frame's LZW data copied unchanged. right and bottom get the frame's edges,
 // colourResolution its header's. GifOk; GifCannotOpen; GifNotGif; a negative
 // GifResult. Writes nothing on failure.
-int copyFrame(std::ostream& out, const std::string& path, const GifImageInfo& record, int imageIndex,
+int copyFrame(std::ostream& out, const std::filesystem::path& path, const GifImageInfo& record, int imageIndex,
               const std::vector<uint8_t>& globalTable, uint16_t globalTableBits, uint16_t& right,
               uint16_t& bottom, uint16_t& colourResolution);
 

@@ -36,7 +36,7 @@ bool parseNumber(const char* text, unsigned long max, unsigned long& value) {
 int main(int argc, char** argv) {
   GifParams params = {};
   std::string output;
-  std::vector<std::string> frames;
+  FramePaths frames;
   for (int i = 1; i < argc; i++) {
     std::string arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;

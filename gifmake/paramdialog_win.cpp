@@ -15,6 +15,7 @@
 #include <string>
 
 #include "core/appstate.h"
+#include "core/dialogs.h"
 #include "gifmake/dialogvalues.h"
 #include "gifmake/gifdialogs.h"
 #include "gifmake/gifmake.h"
@@ -23,24 +24,22 @@
 namespace {
 
 // The combo box items; an item's index is the GIF disposal method.
-const char* const disposalItems[] = {"0-未定義", "1-未消去", "2-背景色", "3-描画前", ""};
+const wchar_t* const disposalItems[] = {L"0-未定義", L"1-未消去", L"2-背景色", L"3-描画前", L""};
 
 // The edit's number, low 16 bits; 0 for an empty edit or a failed read.
 uint16_t readParamEdit(HWND dialog, int id) {
-  int length = GetWindowTextLengthA(GetDlgItem(dialog, id));
-  if (length <= 0) return 0;
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  if (GetDlgItemTextA(dialog, id, &text[0], length + 1) == 0) return 0;
+  std::string text;
+  if (readDialogNumberText(dialog, id, &text) != 1) return 0;
   return gifParamFromText(text.c_str());
 }
 
 void onInitDialog(HWND dialog) {
-  SetDlgItemTextA(dialog, IDC_GIF_LOOP_EDIT, std::to_string(gifParams.loopCount).c_str());
-  SetDlgItemTextA(dialog, IDC_GIF_DELAY_EDIT, std::to_string(gifParams.delay).c_str());
+  SetDlgItemTextW(dialog, IDC_GIF_LOOP_EDIT, std::to_wstring(gifParams.loopCount).c_str());
+  SetDlgItemTextW(dialog, IDC_GIF_DELAY_EDIT, std::to_wstring(gifParams.delay).c_str());
   HWND combo = GetDlgItem(dialog, IDC_GIF_DISPOSAL_COMBO);
-  for (const char* item : disposalItems)
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-  SendMessageA(combo, CB_SETCURSEL, gifParams.disposalMethod, 0);
+  for (const wchar_t* item : disposalItems)
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  SendMessageW(combo, CB_SETCURSEL, gifParams.disposalMethod, 0);
   CheckRadioButton(dialog, IDC_GIF_TRANSPARENCY_ON, IDC_GIF_TRANSPARENCY_OFF,
                    gifParams.transparencyOn == 1 ? IDC_GIF_TRANSPARENCY_ON
                                                  : IDC_GIF_TRANSPARENCY_OFF);
@@ -53,7 +52,7 @@ void onOk(HWND dialog) {
   gifParams.delay = readParamEdit(dialog, IDC_GIF_DELAY_EDIT);
   // Text typed into the combo's edit field selects no item: the disposal
   // stays what it was rather than becoming a method GIF does not have.
-  LRESULT item = SendDlgItemMessageA(dialog, IDC_GIF_DISPOSAL_COMBO, CB_GETCURSEL, 0, 0);
+  LRESULT item = SendDlgItemMessageW(dialog, IDC_GIF_DISPOSAL_COMBO, CB_GETCURSEL, 0, 0);
   if (item >= 0 && item < static_cast<LRESULT>(sizeof disposalItems / sizeof disposalItems[0]))
     gifParams.disposalMethod = static_cast<uint8_t>(item);
   gifParams.transparencyOn = IsDlgButtonChecked(dialog, IDC_GIF_TRANSPARENCY_ON) == BST_CHECKED;
@@ -73,7 +72,7 @@ bool loadPalette(HWND dialog, PaletteMode mode) {
   int result = 0;
   app.dialogPalette = readDialogPalette(app.firstFramePath, result, mode, app.dialogPaletteBits);
   if (result > 0) return true;
-  MessageBoxA(dialog, "カラーテーブルの取得に失敗", "Error", MB_OK);
+  MessageBoxW(dialog, L"カラーテーブルの取得に失敗", L"Error", MB_OK);
   return false;
 }
 
@@ -86,7 +85,7 @@ void dropPalette() {
 void onBackgroundColour(HWND dialog) {
   // The background is picked from what becomes the output's global table.
   if (loadPalette(dialog, PaletteAutomatic))
-    DialogBoxParamA(app.instance, "CLTBLDLG", dialog, backgroundColourDialogProc,
+    DialogBoxParamW(app.instance, L"CLTBLDLG", dialog, backgroundColourDialogProc,
                     reinterpret_cast<LPARAM>(&gifParams.backgroundIndex));
   dropPalette();
 }
@@ -96,7 +95,7 @@ void onTransparentColour(HWND dialog) {
   uint16_t before = app.pickedTransparentIndex;
   // The transparent colour is one the frame is drawn with: its own table.
   if (loadPalette(dialog, PaletteLocalFirst))
-    DialogBoxParamA(app.instance, "CLTBLDLG", dialog, transparentColourDialogProc,
+    DialogBoxParamW(app.instance, L"CLTBLDLG", dialog, transparentColourDialogProc,
                     reinterpret_cast<LPARAM>(&app.pickedTransparentIndex));
   if (app.pickedTransparentIndex != before) gifParams.transparentIndex = app.pickedTransparentIndex;
   dropPalette();
@@ -120,5 +119,5 @@ INT_PTR CALLBACK gifParamsDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }
 
 int runGifParamsDialog(HWND owner) {
-  return DialogBoxParamA(app.instance, "AGFPRMDLG", owner, gifParamsDialogProc, 0) == 1 ? 1 : 0;
+  return DialogBoxParamW(app.instance, L"AGFPRMDLG", owner, gifParamsDialogProc, 0) == 1 ? 1 : 0;
 }

@@ -12,8 +12,19 @@
 //     56     write an image as GIF
 //     57     write a frame's pixels as GIF with a given palette
 //     58     make the one palette of a turned picture's frames
+//     59     23 with a UTF-16 path
+//     60     24 with a UTF-16 path
+//     61     26 with a UTF-16 path
+//     62     56 with a UTF-16 path
+//     63     57 with a UTF-16 path
+//     64     10 with the source path as UTF-16
 //
-// Paths are NUL-terminated multibyte strings in the system code page. An
+// Paths are NUL-terminated: UTF-16 for the entries whose names end in W,
+// which take any name the system can hold; multibyte text in the system
+// code page for the others, which cannot name a file whose name has a
+// character outside that code page (a path that does not convert fails as
+// a file that cannot be opened or written). The program uses the W entries;
+// the others stay for existing callers. An
 // image handle is an opaque non-zero 32-bit value; the library checks every
 // handle it is given, so an unknown or released one fails cleanly (result
 // 0). Calls from several threads are safe; each writer first writes a
@@ -43,12 +54,15 @@ struct ImgctlInfo {
   uint32_t headerSize;      // bytes of the file's info header
   uint32_t paletteEntries;  // colour table entries the pixels index (0 for 24/32-bit)
 };
-// Buffer B is the source path as it was opened, NUL included.
+// Buffer B is the source path as it was opened, NUL included: bytes in the
+// system code page for ordinal 10 (a character the code page lacks becomes
+// its default character), UTF-16 for ordinal 64 (sizeB counts bytes).
 
 // Ordinal 23. Reads a BMP file; returns its handle, or 0 when the file
 // cannot be read or is not a BMP this library decodes (including every
 // file whose header lies about its own layout).
 IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path);
+IMGCTL_API ImgctlHandle __stdcall imgctlOpenW(const wchar_t* path);  // ordinal 59
 
 // Ordinal 10. With both buffers null, stores the sizes the two buffers need
 // in *sizeA and *sizeB. A buffer given is filled when its size is at least
@@ -56,10 +70,14 @@ IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path);
 // buffer that is too small (the sizes are still stored), else 1.
 IMGCTL_API int __stdcall imgctlQueryInfo(ImgctlHandle image, void* bufferA, uint32_t* sizeA,
                                          void* bufferB, uint32_t* sizeB);
+// Ordinal 64: the same, buffer B in UTF-16.
+IMGCTL_API int __stdcall imgctlQueryInfoW(ImgctlHandle image, void* bufferA, uint32_t* sizeA,
+                                          void* bufferB, uint32_t* sizeB);
 
 // Ordinal 56. Writes the image as a single-image GIF file; flags must be 0.
 // Non-zero on success.
 IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle image, uint32_t flags);
+IMGCTL_API int __stdcall imgctlWriteGifW(const wchar_t* path, ImgctlHandle image, uint32_t flags);  // ordinal 62
 
 // Pixels passed in memory (ordinals 57 and 58): rows from the top, stride
 // bytes apart (a multiple of 4, at least 4 * width), one 32-bit word per
@@ -93,6 +111,10 @@ IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle image, ui
 IMGCTL_API int __stdcall imgctlWriteGifWithPalette(const char* path, const uint32_t* pixels, int32_t width,
                                                    int32_t height, int32_t stride, const uint8_t* paletteRgb,
                                                    uint32_t paletteCount, uint32_t flags);
+// Ordinal 63: the same with a UTF-16 path.
+IMGCTL_API int __stdcall imgctlWriteGifWithPaletteW(const wchar_t* path, const uint32_t* pixels, int32_t width,
+                                                    int32_t height, int32_t stride, const uint8_t* paletteRgb,
+                                                    uint32_t paletteCount, uint32_t flags);
 
 // Ordinal 58. Makes the one palette for every frame of the source picture
 // turned on the fill colour fillColorref (a COLORREF, 0x00BBGGRR): the fill
@@ -112,10 +134,13 @@ IMGCTL_API int __stdcall imgctlMakeTurnPalette(const uint32_t* pixels, int32_t w
 // 100); flags must be 0. Non-zero on success.
 IMGCTL_API int __stdcall imgctlWriteJpeg(const char* path, ImgctlHandle image, int quality,
                                          uint32_t flags);
+IMGCTL_API int __stdcall imgctlWriteJpegW(const wchar_t* path, ImgctlHandle image, int quality,
+                                          uint32_t flags);  // ordinal 60
 
 // Ordinal 26. Writes the image as a PNG file; flags must be 0. Non-zero on
 // success.
 IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle image, uint32_t flags);
+IMGCTL_API int __stdcall imgctlWritePngW(const wchar_t* path, ImgctlHandle image, uint32_t flags);  // ordinal 61
 
 // Ordinal 5. Releases the image; an unknown handle is ignored.
 IMGCTL_API void __stdcall imgctlRelease(ImgctlHandle image);
@@ -136,9 +161,9 @@ inline bool imgctlTurnPalette(const uint32_t* pixels, int width, int height, int
 
 // Ordinal 57: IMGCTL_USED_SHARED_PALETTE, IMGCTL_USED_OWN_PALETTE (only with
 // allowOwnPalette) or 0.
-inline int imgctlWriteFrameGif(const char* path, const uint32_t* pixels, int width, int height, int strideBytes,
+inline int imgctlWriteFrameGif(const wchar_t* path, const uint32_t* pixels, int width, int height, int strideBytes,
                                const ImgctlPalette& palette, bool allowOwnPalette, bool oneThread = false) {
-  return imgctlWriteGifWithPalette(path, pixels, width, height, strideBytes, palette.rgb, palette.count,
-                                   (allowOwnPalette ? IMGCTL_OWN_PALETTE_FALLBACK : 0u) |
-                                       (oneThread ? IMGCTL_ONE_THREAD : 0u));
+  return imgctlWriteGifWithPaletteW(path, pixels, width, height, strideBytes, palette.rgb, palette.count,
+                                    (allowOwnPalette ? IMGCTL_OWN_PALETTE_FALLBACK : 0u) |
+                                        (oneThread ? IMGCTL_ONE_THREAD : 0u));
 }

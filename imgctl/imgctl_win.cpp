@@ -40,7 +40,7 @@ constexpr uint64_t kMaxFileBytes = 3 * imgctl::kMaxPixels + 4 * 65536 + (1u << 2
 struct Image {
   imgctl::Pixmap picture;
   imgctl::BmpInfo info;
-  std::string sourcePath;
+  std::wstring sourcePath;
 };
 
 struct Slot {
@@ -71,8 +71,8 @@ std::shared_ptr<Image> lookUp(ImgctlHandle handle) {
   return slots[slot].image;
 }
 
-bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+bool readWholeFile(const wchar_t* path, std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = false;
@@ -90,7 +90,7 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
   return ok;
 }
 
-bool writeBytesReplacing(const char* target, const std::vector<uint8_t>& bytes) {
+bool writeBytesReplacing(const wchar_t* target, const std::vector<uint8_t>& bytes) {
   return writeFileReplacing(target, bytes.data(), bytes.size());
 }
 
@@ -110,7 +110,7 @@ bool encoderFor(const wchar_t* mimeType, CLSID& clsid) {
 }
 
 // Writes the image through a GDI+ encoder; quality < 0 means none given.
-bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mimeType, int quality) {
+bool writeWithGdiplus(const wchar_t* target, const Image& image, const wchar_t* mimeType, int quality) {
   ULONG_PTR token = 0;
   {
     Lock lock(gdiplusLock);
@@ -118,14 +118,12 @@ bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mim
     if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
   }
   bool ok = false;
-  std::string temp;
+  std::filesystem::path temp;
   Gdiplus::GpBitmap* bitmap = nullptr;
   CLSID clsid;
-  wchar_t wideTemp[MAX_PATH];
   do {
     if (!encoderFor(mimeType, clsid)) break;
     if (!makeSiblingTemp(target, &temp)) break;
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, temp.c_str(), -1, wideTemp, MAX_PATH) == 0) break;
     // The pixels are 0x00RRGGBB words: in memory B, G, R, unused, which is
     // GDI+'s 32 bpp RGB layout, so the bitmap borrows them without a copy.
     const imgctl::Pixmap& p = image.picture;
@@ -140,7 +138,7 @@ bool writeWithGdiplus(const char* target, const Image& image, const wchar_t* mim
     parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
     parameters.Parameter[0].NumberOfValues = 1;
     parameters.Parameter[0].Value = &qualityValue;
-    ok = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, wideTemp, &clsid,
+    ok = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, temp.c_str(), &clsid,
                                                   quality >= 0 ? &parameters : nullptr) == Gdiplus::Ok;
   } while (false);
   if (bitmap) Gdiplus::DllExports::GdipDisposeImage(bitmap);
@@ -172,9 +170,17 @@ bool pixmapOf(const uint32_t* pixels, int32_t width, int32_t height, int32_t str
   return true;
 }
 
+// A path of the ANSI entries in UTF-16; empty when it is not valid text in
+// the system code page or does not fit MAX_PATH, which names no file.
+std::wstring widePath(const char* path) {
+  wchar_t wide[MAX_PATH];
+  if (!path || MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH) <= 0) return std::wstring();
+  return wide;
+}
+
 }  // namespace
 
-IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path) {
+IMGCTL_API ImgctlHandle __stdcall imgctlOpenW(const wchar_t* path) {
   if (!path) return 0;
   try {
     auto image = std::make_shared<Image>();
@@ -198,13 +204,25 @@ IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path) {
   }
 }
 
-IMGCTL_API int __stdcall imgctlQueryInfo(ImgctlHandle handle, void* bufferA, uint32_t* sizeA,
-                                         void* bufferB, uint32_t* sizeB) {
+namespace {
+
+// Ordinals 10 and 64: the same query, buffer B holding the source path as
+// text of the given unit (the ANSI code page's bytes or UTF-16).
+int queryInfo(ImgctlHandle handle, void* bufferA, uint32_t* sizeA, void* bufferB, uint32_t* sizeB, bool wide) {
   if (!sizeA || !sizeB) return 0;
   const std::shared_ptr<Image> image = lookUp(handle);
   if (!image) return 0;
+  std::string narrow;
+  if (!wide) {
+    // Characters the code page lacks become its default character: such a
+    // name can only be reported, not reopened, through the ANSI entries.
+    int length = WideCharToMultiByte(CP_ACP, 0, image->sourcePath.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return 0;
+    narrow.resize(size_t(length));
+    WideCharToMultiByte(CP_ACP, 0, image->sourcePath.c_str(), -1, &narrow[0], length, nullptr, nullptr);
+  }
   const uint32_t needA = sizeof(ImgctlInfo);
-  const uint32_t needB = uint32_t(image->sourcePath.size() + 1);
+  const uint32_t needB = wide ? uint32_t((image->sourcePath.size() + 1) * sizeof(wchar_t)) : uint32_t(narrow.size());
   const bool fitsA = !bufferA || *sizeA >= needA;
   const bool fitsB = !bufferB || *sizeB >= needB;
   if (bufferA && fitsA) {
@@ -218,13 +236,26 @@ IMGCTL_API int __stdcall imgctlQueryInfo(ImgctlHandle handle, void* bufferA, uin
     info.paletteEntries = image->info.paletteEntries;
     std::memcpy(bufferA, &info, needA);
   }
-  if (bufferB && fitsB) std::memcpy(bufferB, image->sourcePath.c_str(), needB);
+  if (bufferB && fitsB)
+    std::memcpy(bufferB, wide ? static_cast<const void*>(image->sourcePath.c_str()) : narrow.c_str(), needB);
   *sizeA = needA;
   *sizeB = needB;
   return fitsA && fitsB ? 1 : 0;
 }
 
-IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle handle, uint32_t flags) {
+}  // namespace
+
+IMGCTL_API int __stdcall imgctlQueryInfo(ImgctlHandle handle, void* bufferA, uint32_t* sizeA,
+                                         void* bufferB, uint32_t* sizeB) {
+  return queryInfo(handle, bufferA, sizeA, bufferB, sizeB, false);
+}
+
+IMGCTL_API int __stdcall imgctlQueryInfoW(ImgctlHandle handle, void* bufferA, uint32_t* sizeA,
+                                          void* bufferB, uint32_t* sizeB) {
+  return queryInfo(handle, bufferA, sizeA, bufferB, sizeB, true);
+}
+
+IMGCTL_API int __stdcall imgctlWriteGifW(const wchar_t* path, ImgctlHandle handle, uint32_t flags) {
   if (!path || flags != 0) return 0;
   try {
     const std::shared_ptr<Image> image = lookUp(handle);
@@ -239,7 +270,7 @@ IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle handle, u
   }
 }
 
-IMGCTL_API int __stdcall imgctlWriteJpeg(const char* path, ImgctlHandle handle, int quality, uint32_t flags) {
+IMGCTL_API int __stdcall imgctlWriteJpegW(const wchar_t* path, ImgctlHandle handle, int quality, uint32_t flags) {
   if (!path || flags != 0 || quality < 0 || quality > 100) return 0;
   try {
     const std::shared_ptr<Image> image = lookUp(handle);
@@ -249,7 +280,7 @@ IMGCTL_API int __stdcall imgctlWriteJpeg(const char* path, ImgctlHandle handle, 
   }
 }
 
-IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle handle, uint32_t flags) {
+IMGCTL_API int __stdcall imgctlWritePngW(const wchar_t* path, ImgctlHandle handle, uint32_t flags) {
   if (!path || flags != 0) return 0;
   try {
     const std::shared_ptr<Image> image = lookUp(handle);
@@ -259,8 +290,8 @@ IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle handle, u
   }
 }
 
-IMGCTL_API int __stdcall imgctlWriteGifWithPalette(const char* path, const uint32_t* pixels, int32_t width,
-                                                   int32_t height, int32_t stride, const uint8_t* paletteRgb,
+IMGCTL_API int __stdcall imgctlWriteGifWithPaletteW(const wchar_t* path, const uint32_t* pixels, int32_t width,
+                                                    int32_t height, int32_t stride, const uint8_t* paletteRgb,
                                                    uint32_t paletteCount, uint32_t flags) {
   if (!path || !paletteRgb || paletteCount < 1 || paletteCount > 256) return 0;
   if (flags & ~uint32_t(IMGCTL_OWN_PALETTE_FALLBACK | IMGCTL_ONE_THREAD)) return 0;
@@ -283,6 +314,38 @@ IMGCTL_API int __stdcall imgctlWriteGifWithPalette(const char* path, const uint3
   } catch (...) {
     return 0;
   }
+}
+
+// The ANSI entries: the path is taken in the system code page and the work
+// done by the wide entry. A path that does not convert fails like a file
+// that cannot be opened or written.
+IMGCTL_API ImgctlHandle __stdcall imgctlOpen(const char* path) {
+  std::wstring wide = widePath(path);
+  return wide.empty() ? 0 : imgctlOpenW(wide.c_str());
+}
+
+IMGCTL_API int __stdcall imgctlWriteGif(const char* path, ImgctlHandle handle, uint32_t flags) {
+  std::wstring wide = widePath(path);
+  return wide.empty() ? 0 : imgctlWriteGifW(wide.c_str(), handle, flags);
+}
+
+IMGCTL_API int __stdcall imgctlWriteJpeg(const char* path, ImgctlHandle handle, int quality, uint32_t flags) {
+  std::wstring wide = widePath(path);
+  return wide.empty() ? 0 : imgctlWriteJpegW(wide.c_str(), handle, quality, flags);
+}
+
+IMGCTL_API int __stdcall imgctlWritePng(const char* path, ImgctlHandle handle, uint32_t flags) {
+  std::wstring wide = widePath(path);
+  return wide.empty() ? 0 : imgctlWritePngW(wide.c_str(), handle, flags);
+}
+
+IMGCTL_API int __stdcall imgctlWriteGifWithPalette(const char* path, const uint32_t* pixels, int32_t width,
+                                                   int32_t height, int32_t stride, const uint8_t* paletteRgb,
+                                                   uint32_t paletteCount, uint32_t flags) {
+  std::wstring wide = widePath(path);
+  return wide.empty() ? 0
+                      : imgctlWriteGifWithPaletteW(wide.c_str(), pixels, width, height, stride, paletteRgb,
+                                                   paletteCount, flags);
 }
 
 IMGCTL_API int __stdcall imgctlMakeTurnPalette(const uint32_t* pixels, int32_t width, int32_t height, int32_t stride,

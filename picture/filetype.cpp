@@ -1,7 +1,7 @@
 #include "picture/filetype.h"
 
-#include <cctype>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -15,26 +15,28 @@ const char* const classifyList[9] = {"jpg", "gif", "png", "tif", "bmp",
 const char* const dropExtensions[7] = {"jpg", "jpeg", "jpe", "jfif",
                                        "gif", "png", "bmp"};
 
-int matchExtension(const char* path, const char* const* list, int count) {
+int matchExtension(const wchar_t* path, const char* const* list, int count) {
   if (!path) return -1;
-  const char* dot = std::strrchr(path, '.');
+  const wchar_t* dot = std::wcsrchr(path, L'.');
   if (!dot) return -1;
-  const char* ext = dot + 1;
-  size_t len = std::strlen(ext);
+  const wchar_t* ext = dot + 1;
+  size_t len = std::wcslen(ext);
   for (int i = 0; i < count; ++i) {
     const char* entry = list[i];
     if (std::strlen(entry) != len) continue;
     size_t k = 0;
-    while (k < len &&
-           std::tolower(static_cast<unsigned char>(ext[k])) ==
-               static_cast<unsigned char>(entry[k]))
+    while (k < len) {
+      wchar_t c = ext[k];
+      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+      if (c != static_cast<unsigned char>(entry[k])) break;
       ++k;
+    }
     if (k == len) return i;
   }
   return -1;
 }
 
-int classifyExtension(const char* path) {
+int classifyExtension(const wchar_t* path) {
   int pos = matchExtension(path, classifyList, 9);
   if (pos >= 5 && pos <= 7) return FileTypeJpeg;
   if (pos == 8) return FileTypeTiff;

@@ -12,14 +12,14 @@ enum FileType {
   FileTypeBmp = 4,
 };
 
-// Position of the path's extension (the text after its last '.', lower-cased
-// with the C library's locale-dependent tolower) in `list` of `count`
-// entries, or -1. A path without a dot, or ending in one, matches nothing.
-int matchExtension(const char* path, const char* const* list, int count);
+// Position of the path's extension (the text after its last '.', with
+// A-Z taken as a-z) in `list` of `count` lower-case ASCII entries, or -1.
+// A path without a dot, or ending in one, matches nothing.
+int matchExtension(const wchar_t* path, const char* const* list, int count);
 
 // FileType of a path: jpg jpeg jpe jfif -> JPEG, gif, png, tif tiff -> TIFF,
 // bmp; anything else -1.
-int classifyExtension(const char* path);
+int classifyExtension(const wchar_t* path);
 
 // The extensions a dropped file may have, in lookup order. TIFF is absent on
 // purpose: a dropped TIFF is refused although it can be opened otherwise.

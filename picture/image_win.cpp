@@ -61,20 +61,3 @@ GpStatus ImageObject::loadFile(const wchar_t* path) {
   if (lastStatus != Ok) nativeImage = nullptr;
   return lastStatus;
 }
-
-bool toWidePath(const char* path, wchar_t* wide, size_t capacity) {
-  if (capacity == 0) return false;
-  wide[0] = L'\0';
-  if (!path) return false;
-  // Paths are in the system's ANSI code page, which the conversion takes
-  // without the C library's process-wide locale.
-  int count = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide,
-                                  static_cast<int>(capacity));
-  if (count <= 0) {
-    // Invalid text, or no room for the terminator: a cut path names another
-    // file, so it is no path at all.
-    wide[0] = L'\0';
-    return false;
-  }
-  return true;
-}

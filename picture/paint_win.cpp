@@ -46,13 +46,13 @@ void paintUncovered(Picture* picture, HDC dc, const RECT& client) {
 }
 
 void paintUnshown(Picture* picture, HDC dc, const RECT& client) {
-  const char* text = unshownText(picture);
+  const wchar_t* text = unshownText(picture);
   if (!text) return;
   RECT area = client;
   int oldMode = SetBkMode(dc, TRANSPARENT);
   COLORREF oldColour = SetTextColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-  DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, oldFont);
   SetTextColor(dc, oldColour);
   SetBkMode(dc, oldMode);

@@ -35,11 +35,6 @@ class ImageObject {
   IStream* stream;  // the file's bytes, which the image decodes from; none without an image
 };
 
-// Converts a multibyte path in the ANSI code page (932) to UTF-16 of at most
-// MAX_PATH units. The result is always terminated; false when the text is
-// not valid multibyte text or does not fit.
-bool toWidePath(const char* path, wchar_t* wide, size_t capacity);
-
 // --- picture_win.cpp -------------------------------------------------------
 
 struct Picture {
@@ -74,8 +69,8 @@ struct Picture {
 // GDI+ time dimension of animated GIF frames.
 extern const GUID frameDimensionTime;
 
-Picture* createPicture(const char* path, HWND window);
-int loadImage(Picture* picture, const char* path);
+Picture* createPicture(const wchar_t* path, HWND window);
+int loadImage(Picture* picture, const wchar_t* path);
 int updateDisplaySize(Picture* picture);
 UINT countFrames(Picture* picture);
 int measureLargestFrame(Picture* picture);
@@ -89,7 +84,7 @@ int renderPicture(Picture* picture);
 // Why a picture with nothing to paint shows nothing, in the words the
 // window shows in its place: it did not decode, or its surface could not be
 // made. None for a picture that has its surface.
-const char* unshownText(const Picture* picture);
+const wchar_t* unshownText(const Picture* picture);
 // Frees the picture and everything it holds. It must have no playback
 // thread: animation's stopAndRelease stops one first.
 void releasePicture(Picture* picture);

@@ -10,7 +10,7 @@ using namespace Gdiplus;
 const GUID frameDimensionTime = {0x6aedbd6d, 0x3fb5, 0x418a,
                                  {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 
-Picture* createPicture(const char* path, HWND window) {
+Picture* createPicture(const wchar_t* path, HWND window) {
   Picture* picture = new (std::nothrow) Picture();
   if (!picture) return nullptr;
   picture->window = window;
@@ -28,19 +28,10 @@ Picture* createPicture(const char* path, HWND window) {
   return picture;
 }
 
-int loadImage(Picture* picture, const char* path) {
+int loadImage(Picture* picture, const wchar_t* path) {
   if (!path || !path[0]) return 0;
-  wchar_t wide[MAX_PATH];
-  bool converted = toWidePath(path, wide, MAX_PATH);
   picture->image = new ImageObject;
-  if (picture->image) {
-    // A path that does not convert loads nothing: the picture stays a
-    // failed image of size 0, like any file GDI+ cannot decode.
-    if (converted)
-      picture->image->loadFile(wide);
-    else
-      picture->image->lastStatus = InvalidParameter;
-  }
+  if (picture->image) picture->image->loadFile(path);
   UINT width = 0, height = 0;
   if (picture->image && picture->image->nativeImage) {
     picture->image->lastStatus = DllExports::GdipGetImageWidth(picture->image->nativeImage, &width);
@@ -170,10 +161,10 @@ int renderPicture(Picture* picture) {
   return 1;
 }
 
-const char* unshownText(const Picture* picture) {
+const wchar_t* unshownText(const Picture* picture) {
   if (picture->surfaceDC) return nullptr;
-  if (!picture->image || !picture->image->nativeImage) return "この画像を表示できません";
-  return "画像が大きすぎて表示できません";
+  if (!picture->image || !picture->image->nativeImage) return L"この画像を表示できません";
+  return L"画像が大きすぎて表示できません";
 }
 
 void clearPictureResources(Picture* picture) {

@@ -169,7 +169,7 @@ int relayoutAxis(Picture* picture, int axis, ScrollState* state) {
 int zoomCommand(HWND window, Picture* picture) {
   if (!picture) return -1;
   if (unshownText(picture)) return 0;  // nothing shown, nothing to zoom
-  if (DialogBoxParamA(app.instance, "CHNGZOOMDLG", window, zoomDialogProc, 0) != 1) return 0;
+  if (DialogBoxParamW(app.instance, L"CHNGZOOMDLG", window, zoomDialogProc, 0) != 1) return 0;
   app.zoomPercent = app.zoomInput;
   int width = static_cast<int>(zoomedSide(app.zoomPercent, picture->imageWidth));
   int height = static_cast<int>(zoomedSide(app.zoomPercent, picture->imageHeight));

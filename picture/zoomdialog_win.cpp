@@ -1,5 +1,5 @@
 // The zoom dialog "CHNGZOOMDLG": one edit with the zoom in percent.
-#include <cstdio>
+#include <cwchar>
 
 #include "core/appstate.h"
 #include "core/dialogs.h"
@@ -9,9 +9,9 @@
 namespace {
 
 void onZoomInit(HWND dialog) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(app.zoomPercent));
-  SetDlgItemTextA(dialog, IDC_ZOOM_EDIT, text);
+  wchar_t text[16];
+  std::swprintf(text, 16, L"%d", static_cast<int>(app.zoomPercent));
+  SetDlgItemTextW(dialog, IDC_ZOOM_EDIT, text);
 }
 
 // Accepts an entry that is a number above 10, differs from the zoom in force

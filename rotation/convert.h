@@ -18,4 +18,4 @@ enum ConvertResult {
 // Every target is written beside its final name and then put in place, so
 // a failed conversion leaves an existing target as it was. Safe to call
 // from two threads at once.
-int convertImageFile(const char* sourcePath, const char* targetPath, int type);
+int convertImageFile(const wchar_t* sourcePath, const wchar_t* targetPath, int type);

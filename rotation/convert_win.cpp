@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
 
 #include "core/replace.h"
 #include "imgctl/imgctl.h"
@@ -17,29 +16,29 @@ namespace {
 // caller frees both buffers whatever the result.
 bool checkImageInfo(ImgctlHandle image, void*& bufferA, void*& bufferB) {
   uint32_t sizeA = 0, sizeB = 0;
-  imgctlQueryInfo(image, nullptr, &sizeA, nullptr, &sizeB);
+  imgctlQueryInfoW(image, nullptr, &sizeA, nullptr, &sizeB);
   if (sizeA == 0 || sizeB == 0) return false;
   bufferA = HeapAlloc(GetProcessHeap(), 0, sizeA);
   bufferB = HeapAlloc(GetProcessHeap(), 0, sizeB);
   if (!bufferA || !bufferB) return false;
-  return imgctlQueryInfo(image, bufferA, &sizeA, bufferB, &sizeB) != 0;
+  return imgctlQueryInfoW(image, bufferA, &sizeA, bufferB, &sizeB) != 0;
 }
 
 // The copy of type 4, written beside the target and then moved over it, so
 // that a copy cut short never leaves half a file under the target's name.
-bool copyReplacing(const char* source, const char* target) {
-  std::string temp;
+bool copyReplacing(const wchar_t* source, const wchar_t* target) {
+  std::filesystem::path temp;
   if (!makeSiblingTemp(target, &temp)) return false;
-  if (CopyFileA(source, temp.c_str(), FALSE)) return replaceWithTemp(temp, target);
+  if (CopyFileW(source, temp.c_str(), FALSE)) return replaceWithTemp(temp, target);
   removeTemp(temp);
   return false;
 }
 
 }  // namespace
 
-int convertImageFile(const char* sourcePath, const char* targetPath, int type) {
+int convertImageFile(const wchar_t* sourcePath, const wchar_t* targetPath, int type) {
   if (type == FileTypeTiff) return ConvertTiffAsked;
-  const ImgctlHandle image = imgctlOpen(sourcePath);
+  const ImgctlHandle image = imgctlOpenW(sourcePath);
   if (image == 0) return ConvertOpenFailed;
 
   int result = ConvertWriteFailed;
@@ -50,9 +49,9 @@ int convertImageFile(const char* sourcePath, const char* targetPath, int type) {
   } else {
     int written = 0;
     switch (type) {
-      case FileTypeJpeg: written = imgctlWriteJpeg(targetPath, image, 75, 0); break;
-      case FileTypeGif: written = imgctlWriteGif(targetPath, image, 0); break;
-      case FileTypePng: written = imgctlWritePng(targetPath, image, 0); break;
+      case FileTypeJpeg: written = imgctlWriteJpegW(targetPath, image, 75, 0); break;
+      case FileTypeGif: written = imgctlWriteGifW(targetPath, image, 0); break;
+      case FileTypePng: written = imgctlWritePngW(targetPath, image, 0); break;
       case FileTypeBmp: written = copyReplacing(sourcePath, targetPath) ? 1 : 0; break;
       default: written = 0; break;
     }

@@ -1,6 +1,7 @@
 #include "rotation/framejob.h"
 
-#include <cstdio>
+#include <cwchar>
+#include <string>
 
 #include "rotation/geometry.h"
 
@@ -14,27 +15,23 @@ bool planTurn(int angleDegrees, TurnPlan* plan) {
 
 namespace {
 
-bool formatInFolder(char* out, size_t capacity, const char* folder, const char* name) {
+bool formatInFolder(wchar_t* out, size_t capacity, const wchar_t* folder, const std::wstring& name) {
   if (capacity == 0) return false;
-  out[0] = '\0';
+  out[0] = L'\0';
   if (!folder || !folder[0]) return false;
-  int length = std::snprintf(out, capacity, "%s\\%s", folder, name);
-  if (length < 0 || static_cast<size_t>(length) >= capacity) {
-    // A cut path names another file: no path at all.
-    out[0] = '\0';
-    return false;
-  }
+  std::wstring path = std::wstring(folder) + L"\\" + name;
+  // A cut path names another file: no path at all.
+  if (path.size() >= capacity) return false;
+  std::wmemcpy(out, path.c_str(), path.size() + 1);
   return true;
 }
 
 }  // namespace
 
-bool formatFramePath(char* out, size_t capacity, const char* folder, int frame) {
-  char name[32];
-  std::snprintf(name, sizeof name, "temp%d.gif", frame);
-  return formatInFolder(out, capacity, folder, name);
+bool formatFramePath(wchar_t* out, size_t capacity, const wchar_t* folder, int frame) {
+  return formatInFolder(out, capacity, folder, L"temp" + std::to_wstring(frame) + L".gif");
 }
 
-bool formatTempBmpPath(char* out, size_t capacity, const char* folder) {
-  return formatInFolder(out, capacity, folder, "temp.bmp");
+bool formatTempBmpPath(wchar_t* out, size_t capacity, const wchar_t* folder) {
+  return formatInFolder(out, capacity, folder, L"temp.bmp");
 }

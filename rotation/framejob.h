@@ -30,8 +30,8 @@ bool planTurn(int angleDegrees, TurnPlan* plan);
 inline int frameAngle(int step, int frame) { return frame * step; }
 
 // folder + "\temp" + frame + ".gif" into out. False, with out empty, when
-// the folder is empty or the whole path does not fit in capacity bytes.
-bool formatFramePath(char* out, size_t capacity, const char* folder, int frame);
+// the folder is empty or the whole path does not fit in capacity units.
+bool formatFramePath(wchar_t* out, size_t capacity, const wchar_t* folder, int frame);
 
 // folder + "\temp.bmp" into out, with the same rules.
-bool formatTempBmpPath(char* out, size_t capacity, const char* folder);
+bool formatTempBmpPath(wchar_t* out, size_t capacity, const wchar_t* folder);

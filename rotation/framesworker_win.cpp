@@ -51,7 +51,7 @@ namespace {
 
 // Turns the source by frame i's angle into `turned` and writes the frame
 // file at framePath with the turn's palette.
-WorkerResult makeFrame(const RotationFramesJob* job, int i, const char* framePath,
+WorkerResult makeFrame(const RotationFramesJob* job, int i, const wchar_t* framePath,
                        std::vector<uint32_t>& turned, bool oneThread) {
   const TurnSource& source = *job->source;
   double angle = angleRadians(frameAngle(job->angleStep, i));
@@ -75,37 +75,37 @@ WorkerResult makeFrame(const RotationFramesJob* job, int i, const char* framePat
 
 // Deletes the files a job may have made: its frame files.
 void deleteJobFiles(const RotationFramesJob* job) {
-  char path[MAX_PATH];
+  wchar_t path[MAX_PATH];
   for (int i = 0; i < job->frameCount; ++i)
-    if (formatFramePath(path, sizeof path, app.workFolder, i)) DeleteFileA(path);
+    if (formatFramePath(path, MAX_PATH, app.workFolder, i)) DeleteFileW(path);
 }
 
-bool samePath(const char* a, const char* b) {
-  char fullA[MAX_PATH], fullB[MAX_PATH];
-  DWORD lengthA = GetFullPathNameA(a, MAX_PATH, fullA, nullptr);
-  DWORD lengthB = GetFullPathNameA(b, MAX_PATH, fullB, nullptr);
+bool samePath(const wchar_t* a, const wchar_t* b) {
+  wchar_t fullA[MAX_PATH], fullB[MAX_PATH];
+  DWORD lengthA = GetFullPathNameW(a, MAX_PATH, fullA, nullptr);
+  DWORD lengthB = GetFullPathNameW(b, MAX_PATH, fullB, nullptr);
   if (lengthA == 0 || lengthA >= MAX_PATH || lengthB == 0 || lengthB >= MAX_PATH) return false;
-  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, fullA, -1, fullB, -1) ==
+  return CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, fullA, -1, fullB, -1) ==
          CSTR_EQUAL;
 }
 
 // Whether the output would be one of the files the job writes and deletes
 // (or the temporary BMP earlier versions wrote there).
-bool isJobFile(const char* output, int frames) {
-  char path[MAX_PATH];
-  if (formatTempBmpPath(path, sizeof path, app.workFolder) && samePath(output, path)) return true;
+bool isJobFile(const wchar_t* output, int frames) {
+  wchar_t path[MAX_PATH];
+  if (formatTempBmpPath(path, MAX_PATH, app.workFolder) && samePath(output, path)) return true;
   for (int i = 0; i < frames; ++i)
-    if (formatFramePath(path, sizeof path, app.workFolder, i) && samePath(output, path)) return true;
+    if (formatFramePath(path, MAX_PATH, app.workFolder, i) && samePath(output, path)) return true;
   return false;
 }
 
 int runOutputDialog(HWND window) {
-  static const FileDialogKind kind = {"GIF(*.gif)\0*.gif\0", "保存ファイルを指定", "gif", 1};
+  static const FileDialogKind kind = {L"GIF(*.gif)\0*.gif\0", L"保存ファイルを指定", L"gif", 1};
   return runFileDialog(window, kind, app.gifOutputPath);
 }
 
 void postProgress(const RotationFramesJob* job, int done) {
-  PostMessageA(job->window, WorkerProgress, static_cast<WPARAM>(done),
+  PostMessageW(job->window, WorkerProgress, static_cast<WPARAM>(done),
                static_cast<LPARAM>(job->frameCount));
 }
 
@@ -130,13 +130,13 @@ unsigned __stdcall frameThread(void* argument) {
   FrameShare* share = static_cast<FrameShare*>(argument);
   RotationFramesJob* job = share->job;
   std::vector<uint32_t> turned;
-  char path[MAX_PATH];
+  wchar_t path[MAX_PATH];
   for (;;) {
     if (stopAsked(job) || share->failed) break;
     LONG i = InterlockedIncrement(&share->next) - 1;
     if (i >= job->frameCount) break;
     if (share->pauseMs) Sleep(share->pauseMs);
-    formatFramePath(path, sizeof path, app.workFolder, i);  // fits: checked at the start
+    formatFramePath(path, MAX_PATH, app.workFolder, i);  // fits: checked at the start
     WorkerResult r = makeFrame(job, i, path, turned, true);
     share->results[static_cast<size_t>(i)] = r;
     if (r != WorkerSucceeded) {
@@ -239,9 +239,9 @@ HANDLE startRotationFrames(TurnSource* source, HWND window, int* result) {
   }
   // Without a working folder (or with one too deep for the file names)
   // there is nowhere to put temporary files: nothing is written elsewhere.
-  char firstFrame[MAX_PATH];
-  if (!formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, plan.frames - 1) ||
-      !formatFramePath(firstFrame, sizeof firstFrame, app.workFolder, 0)) {
+  wchar_t firstFrame[MAX_PATH];
+  if (!formatFramePath(firstFrame, MAX_PATH, app.workFolder, plan.frames - 1) ||
+      !formatFramePath(firstFrame, MAX_PATH, app.workFolder, 0)) {
     resetFramesJob(job);
     *result = RotationTempNotWritten;
     return nullptr;
@@ -262,7 +262,7 @@ HANDLE startRotationFrames(TurnSource* source, HWND window, int* result) {
   if (first != WorkerSucceeded) {
     *result = rotationResultOfFrame(first);
   } else {
-    lstrcpynA(app.firstFramePath, firstFrame, MAX_PATH);
+    lstrcpynW(app.firstFramePath, firstFrame, MAX_PATH);
     if (runGifParamsDialog(window) != 1) {
       *result = RotationCancelled;
     } else if (runOutputDialog(window) != 1) {
@@ -285,7 +285,7 @@ HANDLE startRotationFrames(TurnSource* source, HWND window, int* result) {
       *result = thread ? RotationJobStarted : RotationThreadFailed;
       if (!thread) job->source = nullptr;
     }
-    app.firstFramePath[0] = '\0';
+    app.firstFramePath[0] = L'\0';
   }
   if (!thread) {
     deleteJobFiles(job);
@@ -310,10 +310,10 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
           WorkerRendering) {
     if (job->frameCount > 1) postProgress(job, job->frameCount);
     if (pauseMs) Sleep(pauseMs);
-    std::vector<std::string> framePaths;
-    char path[MAX_PATH];
+    FramePaths framePaths;
+    wchar_t path[MAX_PATH];
     for (int i = 0; i < job->frameCount; ++i) {
-      formatFramePath(path, sizeof path, app.workFolder, i);
+      formatFramePath(path, MAX_PATH, app.workFolder, i);
       framePaths.push_back(path);
     }
     AssemblyWatch watch = {job, pauseMs};
@@ -325,7 +325,7 @@ unsigned __stdcall rotationFramesWorker(void* argument) {
                                                         : WorkerOutputFailed;
   }
   deleteJobFiles(job);
-  PostMessageA(job->window, WorkerDone, 0, 0);
+  PostMessageW(job->window, WorkerDone, 0, 0);
   return 0;
 }
 

@@ -63,11 +63,11 @@ GpBitmap* makeTargetBitmap(std::vector<uint32_t>& turned, std::vector<uint8_t>& 
 // Writes the bitmap with the encoder beside the target, then over it: Ok,
 // or the failure (GenericError when the file could not be put in place).
 GpStatus saveBitmap(GpBitmap* bitmap, const CLSID* encoder, const wchar_t* target) {
-  wchar_t temp[MAX_PATH];
-  if (!makeSiblingTemp(target, temp)) return GenericError;
-  GpStatus status = DllExports::GdipSaveImageToFile(bitmap, temp, encoder, nullptr);
+  std::filesystem::path temp;
+  if (!makeSiblingTemp(target, &temp)) return GenericError;
+  GpStatus status = DllExports::GdipSaveImageToFile(bitmap, temp.c_str(), encoder, nullptr);
   if (status != Ok) {
-    DeleteFileW(temp);
+    removeTemp(temp);
     return status;
   }
   return replaceWithTemp(temp, target) ? Ok : GenericError;

@@ -11,16 +11,16 @@ const Entry* find(const Entry (&table)[N], int result) {
 
 struct WorkerText {
   int result;
-  const char* text;
+  const wchar_t* text;
 };
 
 const WorkerText workerTexts[] = {
-    {WorkerOutputFailed, "アニメGIFファイルの作成に失敗"},
-    {WorkerDrawRefused, "一時保存用ビットマップへの画像出力に失敗"},
-    {WorkerBmpNotWritten, "一時保存ファイルへの保存に失敗"},
-    {WorkerConvertFailed, "ファイル変換失敗"},
-    {WorkerInfoFailed, "画像情報取得に失敗"},
-    {WorkerSourceUnopened, "回転元ファイル情報獲得に失敗"},
+    {WorkerOutputFailed, L"アニメGIFファイルの作成に失敗"},
+    {WorkerDrawRefused, L"一時保存用ビットマップへの画像出力に失敗"},
+    {WorkerBmpNotWritten, L"一時保存ファイルへの保存に失敗"},
+    {WorkerConvertFailed, L"ファイル変換失敗"},
+    {WorkerInfoFailed, L"画像情報取得に失敗"},
+    {WorkerSourceUnopened, L"回転元ファイル情報獲得に失敗"},
 };
 
 struct MessageEntry {
@@ -29,28 +29,28 @@ struct MessageEntry {
 };
 
 const MessageEntry rotationMessages[] = {
-    {RotationWorkerBusy, {"他のアニメGIF作成中です。終了まで待ってください", "Animation GIF creation"}},
-    {RotationBadAngle, {"指定角度が無効です", "Invalid angle"}},
-    {RotationSourceUnopened, {"回転元ファイル情報獲得に失敗", "Receive info failed"}},
-    {RotationInfoFailed, {"画像情報取得に失敗", "Receive pict info failed"}},
-    {RotationConvertFailed, {"ファイル変換失敗", "File transfer failed"}},
-    {RotationTempNotWritten, {"一時保存ファイルへの保存に失敗", "Temp file save failed"}},
-    {RotationDrawFailed, {"一時保存用ビットマップへの画像出力に失敗", " failed"}},
-    {RotationNoPicture, {"回転させる画像がありません", "No Picture"}},
-    {RotationAnimated, {"回転操作は出来ません", "Operation Forbidden"}},
-    {RotationOutputIsJobFile, {"作業用の一時ファイルには保存できません", "Invalid output file"}},
-    {RotationThreadFailed, {"アニメGIF作成を開始できません", "Thread start failed"}},
-    {RotationOutputUnwritable, {"アニメGIFファイルの作成に失敗", "Invalid output file"}},
+    {RotationWorkerBusy, {L"他のアニメGIF作成中です。終了まで待ってください", L"Animation GIF creation"}},
+    {RotationBadAngle, {L"指定角度が無効です", L"Invalid angle"}},
+    {RotationSourceUnopened, {L"回転元ファイル情報獲得に失敗", L"Receive info failed"}},
+    {RotationInfoFailed, {L"画像情報取得に失敗", L"Receive pict info failed"}},
+    {RotationConvertFailed, {L"ファイル変換失敗", L"File transfer failed"}},
+    {RotationTempNotWritten, {L"一時保存ファイルへの保存に失敗", L"Temp file save failed"}},
+    {RotationDrawFailed, {L"一時保存用ビットマップへの画像出力に失敗", L" failed"}},
+    {RotationNoPicture, {L"回転させる画像がありません", L"No Picture"}},
+    {RotationAnimated, {L"回転操作は出来ません", L"Operation Forbidden"}},
+    {RotationOutputIsJobFile, {L"作業用の一時ファイルには保存できません", L"Invalid output file"}},
+    {RotationThreadFailed, {L"アニメGIF作成を開始できません", L"Thread start failed"}},
+    {RotationOutputUnwritable, {L"アニメGIFファイルの作成に失敗", L"Invalid output file"}},
 };
 
 const MessageEntry saveMessages[] = {
-    {SaveBadType, {"無効なファイルタイプです", "Invalid file type"}},
-    {SaveFailed, {"保存に失敗しました", "Save failed"}},
-    {SaveInfoFailed, {"保存に失敗しました", "Save failed"}},
-    {SaveConvertFailed, {"保存に失敗しました", "Save failed"}},
-    {SaveTempNotWritten, {"一時保存ファイルの保存に失敗しました", "Temp Save failed"}},
-    {SaveDrawRefused, {"ビットマップへの画像出力に失敗", "Bitmapp failed"}},
-    {SaveNoMemory, {"メモリが不足しているため保存できません", "Out of memory"}},
+    {SaveBadType, {L"無効なファイルタイプです", L"Invalid file type"}},
+    {SaveFailed, {L"保存に失敗しました", L"Save failed"}},
+    {SaveInfoFailed, {L"保存に失敗しました", L"Save failed"}},
+    {SaveConvertFailed, {L"保存に失敗しました", L"Save failed"}},
+    {SaveTempNotWritten, {L"一時保存ファイルの保存に失敗しました", L"Temp Save failed"}},
+    {SaveDrawRefused, {L"ビットマップへの画像出力に失敗", L"Bitmapp failed"}},
+    {SaveNoMemory, {L"メモリが不足しているため保存できません", L"Out of memory"}},
 };
 
 bool lookUp(const MessageEntry* entry, ResultMessage* message) {
@@ -61,13 +61,13 @@ bool lookUp(const MessageEntry* entry, ResultMessage* message) {
 
 }  // namespace
 
-bool workerResultMessage(int result, bool assembled, const char** text) {
+bool workerResultMessage(int result, bool assembled, const wchar_t** text) {
   if (result == WorkerSucceeded) {
-    *text = assembled ? "アニメGIF作成終了" : "アニメGIF作成途中で中止";
+    *text = assembled ? L"アニメGIF作成終了" : L"アニメGIF作成途中で中止";
     return true;
   }
   const WorkerText* entry = find(workerTexts, result);
-  *text = entry ? entry->text : "予期しない状態が発生しました";
+  *text = entry ? entry->text : L"予期しない状態が発生しました";
   return entry != nullptr;
 }
 

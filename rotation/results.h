@@ -54,14 +54,14 @@ enum SaveResult {
 
 // A message box's text and caption.
 struct ResultMessage {
-  const char* text;
-  const char* caption;
+  const wchar_t* text;
+  const wchar_t* caption;
 };
 
 // The worker's end report: the text for lastResult, and for WorkerSucceeded by
 // the state the worker ended in (assembled: made; otherwise stopped). False,
 // with the unexpected-state text, for a code that has no text of its own.
-bool workerResultMessage(int result, bool assembled, const char** text);
+bool workerResultMessage(int result, bool assembled, const wchar_t** text);
 
 // The message of a rotation result; false when the result shows none.
 bool rotationResultMessage(int result, ResultMessage* message);

@@ -35,7 +35,7 @@ int runRotationCommand(HWND window, Picture* picture) {
   // message (its window already says why).
   if (unshownText(picture)) return RotationCancelled;
   if (isAnimated(picture)) return RotationAnimated;
-  INT_PTR choice = DialogBoxParamA(app.instance, "ROTPICDLG", window, rotationDialogProc, 0);
+  INT_PTR choice = DialogBoxParamW(app.instance, L"ROTPICDLG", window, rotationDialogProc, 0);
   // The animated GIF leaves the view and the scroll bars alone.
   if (choice == 2) return runAnimatedGifCommand(window, picture);
   if (choice != 1) return RotationCancelled;
@@ -79,10 +79,10 @@ int endRotation(HWND window, Picture* picture) {
 void rotateCommand(HWND window) {
   int result = runRotationCommand(window, app.currentPicture);
   if (result == RotationJobStarted) {
-    SetWindowTextA(window, "アニメGIF作成中...");
+    SetWindowTextW(window, L"アニメGIF作成中...");
     return;
   }
   ResultMessage message;
   if (rotationResultMessage(result, &message))
-    MessageBoxA(window, message.text, message.caption, MB_OK);
+    MessageBoxW(window, message.text, message.caption, MB_OK);
 }

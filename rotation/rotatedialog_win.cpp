@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <cstdio>
+#include <cwchar>
 
 #include "core/appstate.h"
 #include "core/dialogs.h"
@@ -27,9 +27,9 @@ int16_t modeOfRadios(HWND dialog) {
 }
 
 void onRotationInit(HWND dialog) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(app.rotation.angleDegrees));
-  SetDlgItemTextA(dialog, IDC_ANGLE_EDIT, text);
+  wchar_t text[16];
+  std::swprintf(text, 16, L"%d", static_cast<int>(app.rotation.angleDegrees));
+  SetDlgItemTextW(dialog, IDC_ANGLE_EDIT, text);
   CheckRadioButton(dialog, IDC_MODE_IN_PLANE, IDC_MODE_VERTICAL_AXIS,
                    radioOfMode(app.rotation.mode));
   // An animation is asked for afresh every time, never carried over.
@@ -63,13 +63,13 @@ int chooseFillColour(HWND owner) {
   // are kept whether the user accepts or not.
   COLORREF custom[16];
   for (int i = 0; i < 16; ++i) custom[i] = app.rotation.customColours[i];
-  CHOOSECOLORA chooser = {};
+  CHOOSECOLORW chooser = {};
   chooser.lStructSize = sizeof chooser;
   chooser.hwndOwner = owner;
   chooser.rgbResult = app.rotation.fillColour;
   chooser.lpCustColors = custom;
   chooser.Flags = CC_RGBINIT;
-  BOOL accepted = ChooseColorA(&chooser);
+  BOOL accepted = ChooseColorW(&chooser);
   for (int i = 0; i < 16; ++i) app.rotation.customColours[i] = custom[i];
   if (!accepted) return 0;
   app.rotation.fillColour = chooser.rgbResult;

@@ -97,17 +97,16 @@ int saveDisplayedPicture(HWND window, Picture* picture);
 // animated-GIF worker's "temp.bmp") and is deleted on every path; with no
 // working folder nothing is written anywhere (SaveTempNotWritten). Results
 // as saveViaConversion.
-int saveGifFile(Picture* picture, const char* targetPath, BitmapKind kind, float xdpi,
+int saveGifFile(Picture* picture, const wchar_t* targetPath, BitmapKind kind, float xdpi,
                 float ydpi);
 
-// The GIF route: renders a 24-bit BMP to tempPath (its wide form
-// tempPathWide) and converts it to targetPath: SaveDone, SaveTempNotWritten,
+// The GIF route: renders a 24-bit BMP to tempPath and converts it to
+// targetPath: SaveDone, SaveTempNotWritten,
 // SaveDrawRefused (an animated picture), or the conversion's failure
 // (SaveFailed, SaveInfoFailed, SaveConvertFailed). The caller deletes
 // tempPath.
-int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tempPathWide,
-                      const char* targetPath, int angleDegrees, float xdpi, float ydpi,
-                      BitmapKind kind);
+int saveViaConversion(Picture* picture, const wchar_t* tempPath, const wchar_t* targetPath,
+                      int angleDegrees, float xdpi, float ydpi, BitmapKind kind);
 
 // --- renderfile_win.cpp ----------------------------------------------------
 

@@ -5,7 +5,7 @@
 // beside the target, which then replaces the target.
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "core/appstate.h"
 #include "core/dialogs.h"
@@ -17,14 +17,14 @@ namespace {
 // The GIF route's temporary BMP. The animated-GIF worker renders its frames
 // to "\temp.bmp" of the same folder, so a save while it runs must not take
 // that name.
-const char saveTempName[] = "\\savetemp.bmp";
+const wchar_t saveTempName[] = L"\\savetemp.bmp";
 
 bool isAnimated(const Picture* picture) { return picture->frameCount != 1; }
 
 int runSaveDialog(HWND window) {
   static const FileDialogKind kind = {
-      "JPEG(*.jpg)\0*.jpg\0GIF(*.gif)\0*.gif\0PNG(*png)\0*.png\0bmp(*.bmp)\0*.bmp\0",
-      "保存ファイルを指定", "jpg", 1};
+      L"JPEG(*.jpg)\0*.jpg\0GIF(*.gif)\0*.gif\0PNG(*png)\0*.png\0bmp(*.bmp)\0*.bmp\0",
+      L"保存ファイルを指定", L"jpg", 1};
   return runFileDialog(window, kind, app.savePath);
 }
 
@@ -32,17 +32,16 @@ int runSaveDialog(HWND window) {
 int reported(HWND window, int result) {
   ResultMessage message;
   if (saveResultMessage(result, &message))
-    MessageBoxA(window, message.text, message.caption, MB_OK);
+    MessageBoxW(window, message.text, message.caption, MB_OK);
   return result;
 }
 
 }  // namespace
 
-int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tempPathWide,
-                      const char* targetPath, int angleDegrees, float xdpi, float ydpi,
-                      BitmapKind kind) {
+int saveViaConversion(Picture* picture, const wchar_t* tempPath, const wchar_t* targetPath,
+                      int angleDegrees, float xdpi, float ydpi, BitmapKind kind) {
   UINT width = 0, height = 0;
-  int rc = renderRotatedToFile(picture, FileTypeBmp, tempPathWide, angleDegrees, kind, xdpi, ydpi,
+  int rc = renderRotatedToFile(picture, FileTypeBmp, tempPath, angleDegrees, kind, xdpi, ydpi,
                                &width, &height);
   if (rc == RenderFailed) return SaveTempNotWritten;
   if (rc == RenderRefused) return SaveDrawRefused;
@@ -57,18 +56,17 @@ int saveViaConversion(Picture* picture, const char* tempPath, const wchar_t* tem
   }
 }
 
-int saveGifFile(Picture* picture, const char* targetPath, BitmapKind kind, float xdpi,
+int saveGifFile(Picture* picture, const wchar_t* targetPath, BitmapKind kind, float xdpi,
                 float ydpi) {
-  char tempPath[MAX_PATH];
-  wchar_t tempWide[MAX_PATH];
-  size_t folderLength = std::strlen(app.workFolder);
-  if (folderLength == 0 || folderLength + sizeof saveTempName > MAX_PATH) return SaveTempNotWritten;
-  std::memcpy(tempPath, app.workFolder, folderLength);
-  std::memcpy(tempPath + folderLength, saveTempName, sizeof saveTempName);
-  if (!toWidePath(tempPath, tempWide, MAX_PATH)) return SaveTempNotWritten;
-  int rc = saveViaConversion(picture, tempPath, tempWide, targetPath, app.rotation.angleDegrees,
-                             xdpi, ydpi, kind);
-  DeleteFileA(tempPath);
+  const size_t nameUnits = sizeof saveTempName / sizeof saveTempName[0];
+  wchar_t tempPath[MAX_PATH];
+  size_t folderLength = std::wcslen(app.workFolder);
+  if (folderLength == 0 || folderLength + nameUnits > MAX_PATH) return SaveTempNotWritten;
+  std::wmemcpy(tempPath, app.workFolder, folderLength);
+  std::wmemcpy(tempPath + folderLength, saveTempName, nameUnits);
+  int rc = saveViaConversion(picture, tempPath, targetPath, app.rotation.angleDegrees, xdpi, ydpi,
+                             kind);
+  DeleteFileW(tempPath);
   return rc;
 }
 
@@ -83,12 +81,8 @@ int saveDisplayedPicture(HWND window, Picture* picture) {
   BitmapKind kind = chooseBitmapKind(type, picture, &xdpi, &ydpi);
   if (type == FileTypeGif) return reported(window, saveGifFile(picture, app.savePath, kind, xdpi, ydpi));
 
-  wchar_t wide[MAX_PATH];
-  // A path that is not valid multibyte text names no file: a failed save.
-  int rc = toWidePath(app.savePath, wide, MAX_PATH)
-               ? renderRotatedToFile(picture, type, wide, app.rotation.angleDegrees, kind, xdpi,
-                                     ydpi, nullptr, nullptr)
-               : RenderFailed;
+  int rc = renderRotatedToFile(picture, type, app.savePath, app.rotation.angleDegrees, kind, xdpi,
+                               ydpi, nullptr, nullptr);
   if (rc == RenderWritten) return SaveDone;
   return reported(window, rc == RenderNoMemory ? SaveNoMemory : SaveFailed);
 }

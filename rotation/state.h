@@ -31,7 +31,7 @@ struct RotationFramesJob {
   TurnSource* source;                 // the picture as the job turns it, owned; none when idle
   int angleStep;                      // degrees between frames, below 360 in magnitude; 0 when idle
   int frameCount;                     // frames of the turn; 0 when idle
-  const char* outputPath;             // gifOutputPath while a job runs; none when idle
+  const wchar_t* outputPath;          // gifOutputPath while a job runs; none when idle
   volatile LONG workerState;          // WorkerState; WorkerRendering when idle
   volatile LONG assemblyGate;         // AssemblyGate; GateOpen when idle
   int lastResult;                     // WorkerResult of the worker's last step; 0 when idle

@@ -10,8 +10,8 @@
 namespace {
 
 void onAboutInit(HWND dialog) {
-  SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, QB_ABOUT_TEXT);
-  app.aboutLogoBitmap = LoadBitmapA(app.instance, "LOGOBMP");
+  SetDlgItemTextW(dialog, IDC_ABOUT_TEXT, QB_ABOUT_TEXT);
+  app.aboutLogoBitmap = LoadBitmapW(app.instance, L"LOGOBMP");
   HDC dialogDC = GetDC(dialog);
   app.aboutLogoDC = CreateCompatibleDC(dialogDC);
   if (app.aboutLogoDC && app.aboutLogoBitmap) SelectObject(app.aboutLogoDC, app.aboutLogoBitmap);
@@ -48,8 +48,8 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 void openSupportPage(HWND window) {
-  HINSTANCE result = ShellExecuteA(window, "open", QB_SUPPORT_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
+  HINSTANCE result = ShellExecuteW(window, L"open", QB_SUPPORT_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(result) <= 32)
-    MessageBoxA(window, "サポートページを開くのに失敗しました。\r\n手動で開いてください。",
-                "Fail open web", MB_OK);
+    MessageBoxW(window, L"サポートページを開くのに失敗しました。\r\n手動で開いてください。",
+                L"Fail open web", MB_OK);
 }

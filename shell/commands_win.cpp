@@ -10,7 +10,7 @@
 
 namespace {
 
-const char helpContents[] = "quoblens.chm::/hsource/helptop.html>wintype1";
+const wchar_t helpContents[] = L"quoblens.chm::/hsource/helptop.html>wintype1";
 const UINT hhDisplayToc = 1;
 
 void openCommand(HWND window) {
@@ -20,7 +20,7 @@ void openCommand(HWND window) {
 // Proposes the shown picture's path; the saved file becomes the current one.
 void saveCommand(HWND window) {
   if (!app.currentPicture) return;
-  lstrcpynA(app.savePath, app.currentPath, MAX_PATH);
+  lstrcpynW(app.savePath, app.currentPath, MAX_PATH);
   if (saveDisplayedPicture(window, app.currentPicture) == SaveDone) showAsCurrent(window, app.savePath);
 }
 
@@ -30,7 +30,7 @@ int dispatchCommand(HWND window, int command) {
   switch (command) {
     case IDM_OPEN: openCommand(window); break;
     case IDM_SAVE: saveCommand(window); break;
-    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_EXIT: SendMessageW(window, WM_CLOSE, 0, 0); break;
     case IDM_ZOOM: zoomCommand(window, app.currentPicture); break;
     case IDM_ROTATE: rotateCommand(window); break;
     case IDM_END_ROTATION: endRotation(window, app.currentPicture); break;
@@ -42,7 +42,7 @@ int dispatchCommand(HWND window, int command) {
     case IDM_SCENE: sceneCommand(window); break;
     case IDM_STOP_THREAD: forceStopWorker(window, app.rotationWorkerThread); break;
     case IDM_HELP_CONTENTS: htmlHelp(window, helpFilePath(helpContents).c_str(), hhDisplayToc, 0); break;
-    case IDM_ABOUT: DialogBoxParamA(app.instance, "ABPROGDLG", window, aboutDialogProc, 0); break;
+    case IDM_ABOUT: DialogBoxParamW(app.instance, L"ABPROGDLG", window, aboutDialogProc, 0); break;
     case IDM_WEB_PAGE: openSupportPage(window); break;
     default: break;
   }

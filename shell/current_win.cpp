@@ -13,18 +13,18 @@ namespace {
 // Shows entry target of the folder list: 1 shown, -1 when it could not be
 // loaded (folderIndex and currentPath then stay).
 int showFolderEntry(HWND window, int target) {
-  std::string path = entryPath(target);
+  std::wstring path = entryPath(target);
   if (loadByPath(path.c_str(), window) != 1) return -1;
   app.folder.folderIndex = target;
   // A path too long for currentPath is shown but not remembered as the path.
-  if (path.size() < MAX_PATH) lstrcpynA(app.currentPath, path.c_str(), MAX_PATH);
+  if (path.size() < MAX_PATH) lstrcpynW(app.currentPath, path.c_str(), MAX_PATH);
   return 1;
 }
 
 }  // namespace
 
-void showAsCurrent(HWND window, const char* path) {
-  if (path != app.currentPath) lstrcpynA(app.currentPath, path, MAX_PATH);
+void showAsCurrent(HWND window, const wchar_t* path) {
+  if (path != app.currentPath) lstrcpynW(app.currentPath, path, MAX_PATH);
   scanFolder(app.currentPath);
   updateTitle(window);
 }

@@ -1,6 +1,4 @@
 // Start-up, the message loop and shutdown.
-#include <clocale>
-
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,13 +13,12 @@ const UINT hhInitialize = 28, hhPretranslateMessage = 253;
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand) {
   resetAppState();
   Gdiplus::GdiplusStartupInput startupInput;
   Gdiplus::GdiplusStartup(&app.gdiplusToken, &startupInput, nullptr);
   app.instance = instance;
   app.folder.folderCount = 0;
-  setlocale(LC_ALL, "japanese");
   // The speed dialog's trackbar: Windows registers its class only on request
   // (Wine always does), and without it that dialog fails to open.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
@@ -38,11 +35,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     app.mainWindow = window;
     htmlHelp(nullptr, nullptr, hhInitialize, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (htmlHelp(nullptr, nullptr, hhPretranslateMessage, reinterpret_cast<DWORD_PTR>(&message)))
         continue;
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     exitCode = static_cast<int>(message.wParam);
   }

@@ -13,9 +13,9 @@
 
 namespace {
 
-const char helpFile[] = "quoblens.chm";
-const char helpWindowType[] = "wintype1";
-const char helpStartTopic[] = "quoblens.chm::/hsource/helptop.html > wintype1";
+const wchar_t helpFile[] = L"quoblens.chm";
+const wchar_t helpWindowType[] = L"wintype1";
+const wchar_t helpStartTopic[] = L"quoblens.chm::/hsource/helptop.html > wintype1";
 const UINT hhDisplayToc = 1, hhGetWinHandle = 6, hhCloseAll = 18, hhUninitialize = 29;
 
 BOOL onCreate(HWND window) {
@@ -53,7 +53,7 @@ void onPaint(HWND window) {
 
 void onClose(HWND window) {
   if (app.rotationWorkerThread) {
-    MessageBoxA(window, "別スレッドが実行中なので終了できません", "No close", MB_OK);
+    MessageBoxW(window, L"別スレッドが実行中なので終了できません", L"No close", MB_OK);
     return;
   }
   if (confirmClose(window) != 1) return;
@@ -88,7 +88,7 @@ void onDropFiles(HWND window, HDROP drop) {
     // A refused file leaves the shown picture; a file whose picture could
     // not be made leaves none, and the title must not name one then.
     if (!app.currentPicture) updateTitle(window);
-    MessageBoxA(window, "これは開けられません", "Invalid File", MB_OK);
+    MessageBoxW(window, L"これは開けられません", L"Invalid File", MB_OK);
     return;
   }
   showAsCurrent(window, app.currentPath);
@@ -133,16 +133,16 @@ void updateTitle(HWND window) {
   // the title names none. After a failed scan the list still holds the
   // previous folder; the title then names the opened file itself.
   if (!app.currentPicture) {
-    SetWindowTextA(window, QB_INITIAL_TITLE);
+    SetWindowTextW(window, QB_INITIAL_TITLE);
     return;
   }
-  std::string title =
+  std::wstring title =
       app.folder.folderCount > 0 ? nameAt(app.folder.folderIndex) : app.folder.scannedName;
-  SetWindowTextA(window, title.c_str());
+  SetWindowTextW(window, title.c_str());
 }
 
 int confirmClose(HWND window) {
-  if (MessageBoxA(window, "終了しますか", "alert message", MB_YESNO) != IDYES) return 0;
+  if (MessageBoxW(window, L"終了しますか", L"alert message", MB_YESNO) != IDYES) return 0;
   releaseCurrentPicture();
   DestroyWindow(window);
   return 1;
@@ -179,24 +179,24 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WorkerProgress: onWorkerProgress(window, wParam, lParam); return 0;
     default: break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 ATOM registerMainWindowClass(HINSTANCE instance) {
-  WNDCLASSA windowClass = {};
+  WNDCLASSW windowClass = {};
   windowClass.style = 0;
   windowClass.lpfnWndProc = mainWindowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, "QBVRICO");
+  windowClass.hIcon = LoadIconW(instance, L"QBVRICO");
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-  windowClass.lpszMenuName = "QUOBLENSMENU";
+  windowClass.lpszMenuName = L"QUOBLENSMENU";
   windowClass.lpszClassName = QB_CLASS_NAME;
-  return RegisterClassA(&windowClass);
+  return RegisterClassW(&windowClass);
 }
 
 HWND createMainWindow(HINSTANCE instance) {
-  return CreateWindowExA(0, QB_CLASS_NAME, QB_INITIAL_TITLE,
+  return CreateWindowExW(0, QB_CLASS_NAME, QB_INITIAL_TITLE,
                          WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                          nullptr);

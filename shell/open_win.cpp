@@ -23,12 +23,12 @@ namespace {
 
 // Pairs of display text and pattern, ended by an empty pair.
 const FileDialogKind openDialog = {
-    "読み込める形式\0*.jpg;*.gif;*.png;*.bmp\0"
-    "JPEG(*.jpg)\0*.jpg\0"
-    "GIF(*.gif)\0*.gif\0"
-    "PNG(*png)\0*.png\0"
-    "bmp(*.bmp)\0*.bmp\0",
-    "開けるファイルを指定", "jpg", 0};
+    L"読み込める形式\0*.jpg;*.gif;*.png;*.bmp\0"
+    L"JPEG(*.jpg)\0*.jpg\0"
+    L"GIF(*.gif)\0*.gif\0"
+    L"PNG(*png)\0*.png\0"
+    L"bmp(*.bmp)\0*.bmp\0",
+    L"開けるファイルを指定", L"jpg", 0};
 
 }  // namespace
 
@@ -46,7 +46,7 @@ void showNewPicture(HWND window) {
   InvalidateRect(window, nullptr, FALSE);
 }
 
-int loadByPath(const char* path, HWND window) {
+int loadByPath(const wchar_t* path, HWND window) {
   if (!path) return 0;
   if (classifyExtension(path) == FileTypeNone) return -1;
   releaseCurrentPicture();
@@ -74,23 +74,23 @@ int openWithDialog(HWND window) {
 }
 
 int loadDroppedFile(HDROP drop, HWND window) {
-  char* saved = static_cast<char*>(std::malloc(MAX_PATH));
+  wchar_t* saved = static_cast<wchar_t*>(std::malloc(MAX_PATH * sizeof(wchar_t)));
   if (!saved) return -2;
-  lstrcpynA(saved, app.currentPath, MAX_PATH);
+  lstrcpynW(saved, app.currentPath, MAX_PATH);
   int result = -2;
-  if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
     // A path that does not fit would be cut to the name of another file:
     // it is refused whole.
-    UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     if (length == 0 || length >= MAX_PATH) {
       result = -1;
     } else {
-      DragQueryFileA(drop, 0, app.currentPath, MAX_PATH);
+      DragQueryFileW(drop, 0, app.currentPath, MAX_PATH);
       result = matchExtension(app.currentPath, dropExtensions, 7);
     }
     if (result >= 0 && loadCurrentPath(window) == 0) result = -1;
   }
-  if (result == -1) lstrcpynA(app.currentPath, saved, MAX_PATH);
+  if (result == -1) lstrcpynW(app.currentPath, saved, MAX_PATH);
   std::free(saved);
   return result;
 }

@@ -9,8 +9,8 @@
 #include <string>
 
 // The program's own strings, in one place.
-#define QB_CLASS_NAME "quobixlens"
-#define QB_INITIAL_TITLE "クオビクス・画像回転"
+#define QB_CLASS_NAME L"quobixlens"
+#define QB_INITIAL_TITLE L"クオビクス・画像回転"
 
 // --- mainwindow_win.cpp ------------------------------------------------------
 
@@ -30,7 +30,7 @@ int dispatchCommand(HWND window, int command);
 // stopped), then shows the new one laid out and rendered or playing.
 // loadByPath: 1 shown; -1 not a picture extension (the shown picture
 // stays); -2 no memory (nothing is shown); 0 no path.
-int loadByPath(const char* path, HWND window);
+int loadByPath(const wchar_t* path, HWND window);
 // Shows app.currentPath: 1, or 0 when no picture could be made.
 int loadCurrentPath(HWND window);
 // The open dialog, starting at app.currentPath and leaving the choice there:
@@ -48,7 +48,7 @@ void releaseCurrentPicture();
 
 // path becomes the current picture's path: the folder list is scanned
 // afresh and the title follows.
-void showAsCurrent(HWND window, const char* path);
+void showAsCurrent(HWND window, const wchar_t* path);
 // Space (forward) and BackSpace: the wrap question at either end, then the
 // chosen entry is shown and the title follows.
 void stepCommand(HWND window, bool forward);
@@ -60,17 +60,17 @@ void afterStep(HWND window, int result);
 
 // Every help call goes through here: what the control's HTML Help function
 // answers, or 0 when the control cannot be loaded or bound.
-HWND htmlHelp(HWND owner, const char* file, UINT command, DWORD_PTR data);
+HWND htmlHelp(HWND owner, const wchar_t* file, UINT command, DWORD_PTR data);
 
 // The HTML Help control's file as registered (REG_EXPAND_SZ expanded) into
 // path (MAX_PATH): 1 when read. readControlPathFrom reads any key, so tests
 // need not touch the real registration.
-int readControlPath(char* path);
-int readControlPathFrom(HKEY root, const char* subkey, char* path);
+int readControlPath(wchar_t* path);
+int readControlPathFrom(HKEY root, const wchar_t* subkey, wchar_t* path);
 
 // The help file beside the program, with its topic: fileAndTopic is the
 // file name as the help calls give it ("quoblens.chm::/...").
-std::string helpFilePath(const char* fileAndTopic);
+std::wstring helpFilePath(const wchar_t* fileAndTopic);
 
 // Drops the binding (tests only): failed 1 makes every call answer 0.
 void forgetHelpBinding(int failed);
@@ -83,16 +83,16 @@ void openSupportPage(HWND window);
 // --- workfolder_win.cpp ------------------------------------------------------
 
 int setUpWorkFolder(HWND window);
-int makeAppDataFolder(const char* name);
-int useProgramFolder(const char* name);
+int makeAppDataFolder(const wchar_t* name);
+int useProgramFolder(const wchar_t* name);
 int clearWorkFolder();
 
 // --- workerdone_win.cpp -----------------------------------------------------
 
 // The text of a worker's end: by WorkerResult and, for WorkerSucceeded, by
 // its WorkerState (assembling: made, else stopped). 1, or 0 with the text of
-// an unexpected state.
-int workerResultText(char* buffer, size_t size, int code, int state);
+// an unexpected state. size counts units.
+int workerResultText(wchar_t* buffer, size_t size, int code, int state);
 // WorkerDone: joins the worker, restores the title, shows the outcome and
 // releases the job.
 void onWorkerDone(HWND window);

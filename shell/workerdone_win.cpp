@@ -10,7 +10,7 @@
 // program. WorkerDone that arrives while the question is shown (the message
 // box runs its own message loop) is kept until the answer: after No it is
 // handled as usual, after Yes there is nothing left to report.
-#include <cstdio>
+#include <string>
 
 #include "core/appstate.h"
 #include "rotation/framesworker.h"
@@ -19,8 +19,8 @@
 
 namespace {
 
-const char helpFile[] = "quoblens.chm";
-const char helpWindowType[] = "wintype1";
+const wchar_t helpFile[] = L"quoblens.chm";
+const wchar_t helpWindowType[] = L"wintype1";
 const UINT hhGetWinHandle = 6, hhCloseAll = 18;
 
 void closeHelpWindows(HWND window) {
@@ -31,19 +31,18 @@ void closeHelpWindows(HWND window) {
 
 }  // namespace
 
-int workerResultText(char* buffer, size_t size, int code, int state) {
-  const char* text = nullptr;
+int workerResultText(wchar_t* buffer, size_t size, int code, int state) {
+  const wchar_t* text = nullptr;
   bool known = workerResultMessage(code, state == WorkerAssembling, &text);
-  std::snprintf(buffer, size, "%s", text);
+  if (size > 0) lstrcpynW(buffer, text, static_cast<int>(size));
   return known ? 1 : 0;
 }
 
 void onWorkerProgress(HWND window, WPARAM done, LPARAM total) {
   if (!app.rotationWorkerThread) return;  // a late notice of a job already reported
-  char title[64];
-  std::snprintf(title, sizeof title, "アニメGIF作成中... %u/%ld", static_cast<unsigned>(done),
-                static_cast<long>(total));
-  SetWindowTextA(window, title);
+  std::wstring title = L"アニメGIF作成中... " + std::to_wstring(static_cast<unsigned>(done)) + L"/" +
+                       std::to_wstring(static_cast<long>(total));
+  SetWindowTextW(window, title.c_str());
 }
 
 void onWorkerDone(HWND window) {
@@ -56,13 +55,13 @@ void onWorkerDone(HWND window) {
   CloseHandle(app.rotationWorkerThread);
   app.rotationWorkerThread = nullptr;
   updateTitle(window);
-  char text[128];
-  workerResultText(text, sizeof text, app.framesJob.lastResult, app.framesJob.workerState);
+  wchar_t text[128];
+  workerResultText(text, 128, app.framesJob.lastResult, app.framesJob.workerState);
   // The job is released before the box, whose message loop could otherwise
   // start the next job over this one's record.
   delete app.framesJob.source;
   resetFramesJob(&app.framesJob);
-  MessageBoxA(window, text, "スレッド終了", MB_OK);
+  MessageBoxW(window, text, L"スレッド終了", MB_OK);
 }
 
 int forceStopWorker(HWND window, HANDLE thread) {
@@ -75,7 +74,7 @@ int forceStopWorker(HWND window, HANDLE thread) {
   // its WorkerDone reports the finished file.
   if (InterlockedCompareExchange(&job.assemblyGate, GateHeld, GateOpen) != GateOpen) return 0;
   app.stopQuestionOpen = 1;
-  int answer = MessageBoxA(window, "強制終了しますか?", "Alert", MB_YESNO);
+  int answer = MessageBoxW(window, L"強制終了しますか?", L"Alert", MB_YESNO);
   app.stopQuestionOpen = 0;
   if (answer == IDYES) {
     // The worker stops at its next spliced frame and deletes its files;

@@ -45,7 +45,7 @@ struct Folder {
   }
 };
 
-void splice(const Folder& folder, const std::vector<std::string>& frames, const GifParams& params) {
+void splice(const Folder& folder, const FramePaths& frames, const GifParams& params) {
   int written = -1;
   int r = assembleAnimatedGif(frames, folder.out, params, &written);
   size_t entries = 0;

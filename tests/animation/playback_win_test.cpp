@@ -15,6 +15,7 @@
 #include "picture/picture.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 #include "tests/support/wait.h"
 
 using namespace qbtest;
@@ -39,7 +40,7 @@ class PlaybackTest : public ::testing::Test {
     if (picture) stopAndRelease(picture);
   }
   Picture* play(const char* name) {
-    picture = createPicture(testDataPath(std::string("animation/") + name).c_str(), testWindow());
+    picture = createPicture(wide(testDataPath(std::string("animation/") + name)).c_str(), testWindow());
     if (picture) renderAndPlay(picture);
     return picture;
   }
@@ -211,7 +212,7 @@ TEST_F(PlaybackTest, EndingTheProgramStopsTheShownAnimation) {
 unsigned __stdcall pauseThenRelease(void* argument) {
   std::string path = testDataPath(std::string("animation/") + static_cast<const char*>(argument));
   for (int round = 0; round < 100; ++round) {
-    Picture* picture = createPicture(path.c_str(), testWindow());
+    Picture* picture = createPicture(wide(path).c_str(), testWindow());
     if (!picture) return 1;
     renderAndPlay(picture);
     if (round % 2 == 0) pausePlayback(picture);
@@ -259,7 +260,7 @@ TEST_F(PlaybackTest, FewerThanTwoFramesAreDrawnStillWithoutAThread) {
 
   // A GIF whose frame count could not be read has no last frame to wrap
   // at: its first frame is shown still.
-  picture = createPicture(testDataPath("animation/twelve_frames.gif").c_str(), testWindow());
+  picture = createPicture(wide(testDataPath("animation/twelve_frames.gif")).c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   picture->frameCount = 0;
   EXPECT_EQ(1, renderAndPlay(picture));
@@ -269,7 +270,7 @@ TEST_F(PlaybackTest, FewerThanTwoFramesAreDrawnStillWithoutAThread) {
   EXPECT_FALSE(isAnimationShown(picture));
   stopAndRelease(picture);
 
-  picture = createPicture(testDataPath("animation/undecodable.gif").c_str(), testWindow());
+  picture = createPicture(wide(testDataPath("animation/undecodable.gif")).c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   EXPECT_EQ(1, renderAndPlay(picture));
   EXPECT_EQ(nullptr, picture->surfaceDC);
@@ -297,7 +298,7 @@ TEST_F(PlaybackTest, FramesWithoutControlBlocksStillPlay) {
 TEST_F(PlaybackTest, ImageWithoutADelayPropertyEndsItsThreadAndPlaysNothing) {
   // A PNG has no frame-delay property; counted as two frames it gets a
   // thread that finds no delays, ends at once and leaves the surface grey.
-  picture = createPicture(testDataPath("pictures/painting_tiny_21x32.png").c_str(), testWindow());
+  picture = createPicture(wide(testDataPath("pictures/painting_tiny_21x32.png")).c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   picture->frameCount = 2;
   ASSERT_EQ(1, renderAndPlay(picture));

@@ -4,9 +4,12 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "tests/support/text.h"
 #include "tests/support/wait.h"
 
+using qbtest::utf8;
 using qbtest::waitUntil;
+using qbtest::wide;
 
 bool fail(App& app, const char* format, ...) {
   char text[1024];
@@ -24,11 +27,11 @@ int remainingMs(DWORD start, int timeoutMs) {
 }
 
 std::string binFolder() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH)
     return std::string();
-  std::string folder(path, n);
+  std::string folder = utf8(std::wstring(path, n));
   size_t slash = folder.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
@@ -53,14 +56,14 @@ bool roundTrip(App& app, int timeoutMs) {
   if (app.window == NULL || !IsWindow(app.window))
     return failGoneOrHung(app, "WM_NULL round trip (no main window)");
   if (timeoutMs <= 0 ||
-      !SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, (UINT)timeoutMs, &ignored))
+      !SendMessageTimeoutW(app.window, WM_NULL, 0, 0, SMTO_NORMAL, (UINT)timeoutMs, &ignored))
     return failGoneOrHung(app, "WM_NULL round trip");
   return true;
 }
 
 struct WindowSearch {
   DWORD processId;      // 0 for any process
-  const char* className;
+  std::wstring className;
   HWND found;
 };
 
@@ -72,15 +75,15 @@ static BOOL CALLBACK matchTopLevel(HWND window, LPARAM lParam) {
     return TRUE;
   if (!IsWindowVisible(window))
     return TRUE;
-  char name[64];
-  if (GetClassNameA(window, name, sizeof name) == 0 || lstrcmpiA(name, search->className) != 0)
+  wchar_t name[64];
+  if (GetClassNameW(window, name, 64) == 0 || lstrcmpiW(name, search->className.c_str()) != 0)
     return TRUE;
   search->found = window;
   return FALSE;
 }
 
-static HWND findTopLevel(DWORD processId, const char* className) {
-  WindowSearch search = {processId, className, NULL};
+static HWND findTopLevel(DWORD processId, const std::string& className) {
+  WindowSearch search = {processId, wide(className), NULL};
   EnumWindows(matchTopLevel, (LPARAM)&search);
   return search.found;
 }
@@ -96,14 +99,13 @@ bool launchApp(App& app, const std::string& exe, const std::string& arguments,
   std::string commandLine = "\"" + exe + "\"";
   if (!arguments.empty())
     commandLine += " " + arguments;
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-  STARTUPINFOA startup = {};
+  std::wstring buffer = wide(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL,
+  if (!CreateProcessW(wide(exe).c_str(), &buffer[0], NULL, NULL, FALSE, 0, NULL, NULL,
                       &startup, &info))
-    return fail(app, "CreateProcessA(%s) failed with error %lu", exe.c_str(), GetLastError());
+    return fail(app, "CreateProcessW(%s) failed with error %lu", exe.c_str(), GetLastError());
   CloseHandle(info.hThread);
   app.process = info.hProcess;
   app.processId = info.dwProcessId;
@@ -111,7 +113,7 @@ bool launchApp(App& app, const std::string& exe, const std::string& arguments,
   bool ended = false;
   waitUntil([&] {
     ended = !isRunning(app);
-    app.window = ended ? NULL : findTopLevel(app.processId, windowClass.c_str());
+    app.window = ended ? NULL : findTopLevel(app.processId, windowClass);
     return ended || app.window != NULL;
   }, remainingMs(start, timeoutMs), 20);
   if (ended)
@@ -163,7 +165,7 @@ bool waitPainted(App& app, HWND window, int timeoutMs) {
   int left = remainingMs(start, timeoutMs);
   if (window == app.window)
     return roundTrip(app, left);
-  if (left <= 0 || !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, (UINT)left, &ignored))
+  if (left <= 0 || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, (UINT)left, &ignored))
     return failGoneOrHung(app, "WM_NULL round trip to a painted window");
   return true;
 }
@@ -181,7 +183,7 @@ bool waitIdle(App& app, int timeoutMs) {
       return false;
     return waitPainted(app, app.window, remainingMs(start, timeoutMs));
   }
-  static const UINT marker = RegisterWindowMessageA(QB_PROBE_MARKER_NAME);
+  static const UINT marker = RegisterWindowMessageW(QB_PROBE_MARKER_NAME);
   uint32_t number = ++app.markerSent;
   DWORD lastPost = 0;
   bool broken = false;
@@ -190,7 +192,7 @@ bool waitIdle(App& app, int timeoutMs) {
     // it is posted again each second until one arrives; they all carry the
     // same number.
     if (lastPost == 0 || GetTickCount() - lastPost >= 1000) {
-      if (!PostMessageA(app.window, marker, number, 0)) {
+      if (!PostMessageW(app.window, marker, number, 0)) {
         failGoneOrHung(app, "posting the idle marker");
         return broken = true;
       }
@@ -215,7 +217,7 @@ bool repaintWindow(App& app, int timeoutMs) {
 }
 
 bool postMessageIdle(App& app, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs) {
-  if (app.window == NULL || !PostMessageA(app.window, message, wParam, lParam))
+  if (app.window == NULL || !PostMessageW(app.window, message, wParam, lParam))
     return failGoneOrHung(app, "PostMessage");
   return waitIdle(app, timeoutMs);
 }
@@ -239,11 +241,11 @@ bool postKey(App& app, int virtualKey, int timeoutMs) {
   // lParam as the keyboard gives it: repeat count 1, scan code in bits
   // 16-23, extended key in bit 24; key-up adds the previous-state (30) and
   // transition (31) bits.
-  UINT scan = MapVirtualKeyA((UINT)virtualKey, MAPVK_VK_TO_VSC) & 0xFF;
+  UINT scan = MapVirtualKeyW((UINT)virtualKey, MAPVK_VK_TO_VSC) & 0xFF;
   LPARAM down = 1 | (scan << 16) | (isExtendedKey(virtualKey) ? 1u << 24 : 0);
   LPARAM up = down | (1u << 30) | (1u << 31);
-  if (app.window == NULL || !PostMessageA(app.window, WM_KEYDOWN, virtualKey, down) ||
-      !PostMessageA(app.window, WM_KEYUP, virtualKey, up))
+  if (app.window == NULL || !PostMessageW(app.window, WM_KEYDOWN, virtualKey, down) ||
+      !PostMessageW(app.window, WM_KEYUP, virtualKey, up))
     return failGoneOrHung(app, "posting a key");
   return waitIdle(app, timeoutMs);
 }

@@ -2,6 +2,10 @@
 // and its modal dialogs the way a user would, and reads back what the user
 // would see (title, window geometry, scroll bars, menu states, pixels).
 //
+// Every string in and out is UTF-8: paths, command lines, class names and
+// the texts read from windows. The driver meets Windows through the W calls,
+// so a window's text reads right whether its program speaks ANSI or UTF-16.
+//
 // Every procedure has a time limit and returns false on failure with the
 // reason in App::error, so a test writes
 //     ASSERT_TRUE(postCommand(app, 2500)) << app.error;
@@ -115,13 +119,13 @@ HWND findDialog(const App& app);
 // Waits until one is shown; NULL (and app.error) on time-out.
 HWND waitDialog(App& app, int timeoutMs = kDialogTimeoutMs);
 // Text of any window of any process (WM_GETTEXT with a time limit, so that
-// the text of a control is its current text), in the ANSI code page.
+// the text of a control is its current text), in UTF-8.
 std::string windowText(HWND window);
 std::string dialogItemText(HWND dialog, int itemId);
 // The message of a message box: the texts of its static controls, in
 // z-order, joined with "\n" (the icon's static has no text).
 std::string messageBoxText(HWND box);
-// Sets an item's text (WM_SETTEXT), e.g. an edit before OK.
+// Sets an item's text (WM_SETTEXT) from UTF-8, e.g. an edit before OK.
 bool setDialogItemText(App& app, HWND dialog, int itemId, const std::string& text);
 // Presses a button by id (IDOK, IDCANCEL, IDYES, IDNO ...) as a click
 // would: posts WM_COMMAND BN_CLICKED to the dialog, waits until the dialog

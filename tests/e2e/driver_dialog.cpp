@@ -3,12 +3,17 @@
 // Both are top-level windows of the dialog class "#32770" owned by the
 // program's process. Texts are read with WM_GETTEXT (the system copies the
 // text across processes for that message), so an edit reads as it is now,
-// not as it was created.
+// not as it was created. They are read and set in UTF-16, which a window
+// gives right whether its program speaks ANSI or Unicode, and handed to the
+// tests in UTF-8.
 #include "tests/e2e/driver_internal.h"
 
+#include "tests/support/text.h"
 #include "tests/support/wait.h"
 
+using qbtest::utf8;
 using qbtest::waitUntil;
+using qbtest::wide;
 
 struct DialogSearch {
   DWORD processId;
@@ -22,8 +27,8 @@ static BOOL CALLBACK matchDialog(HWND window, LPARAM lParam) {
   GetWindowThreadProcessId(window, &pid);
   if (pid != search->processId || !IsWindowVisible(window))
     return TRUE;
-  char name[16];
-  if (GetClassNameA(window, name, sizeof name) == 0 || lstrcmpA(name, "#32770") != 0)
+  wchar_t name[16];
+  if (GetClassNameW(window, name, 16) == 0 || lstrcmpW(name, L"#32770") != 0)
     return TRUE;
   if (search->anyVisible == NULL)
     search->anyVisible = window;
@@ -60,14 +65,14 @@ HWND waitDialog(App& app, int timeoutMs) {
 std::string windowText(HWND window) {
   DWORD_PTR length = 0;
   if (window == NULL ||
-      !SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length))
+      !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length))
     return std::string();
-  std::vector<char> text(length + 1, '\0');
+  std::vector<wchar_t> text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_NORMAL,
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_NORMAL,
                            5000, &copied))
     return std::string();
-  return std::string(text.data(), copied < text.size() ? copied : text.size() - 1);
+  return utf8(std::wstring(text.data(), copied < text.size() ? copied : text.size() - 1));
 }
 
 std::string dialogItemText(HWND dialog, int itemId) {
@@ -81,8 +86,8 @@ struct StaticTexts {
 
 static BOOL CALLBACK collectStatic(HWND child, LPARAM lParam) {
   StaticTexts* texts = (StaticTexts*)lParam;
-  char name[16];
-  if (GetClassNameA(child, name, sizeof name) == 0 || lstrcmpiA(name, "Static") != 0)
+  wchar_t name[16];
+  if (GetClassNameW(child, name, 16) == 0 || lstrcmpiW(name, L"Static") != 0)
     return TRUE;
   std::string text = windowText(child);
   if (text.empty())
@@ -105,7 +110,8 @@ bool setDialogItemText(App& app, HWND dialog, int itemId, const std::string& tex
   if (item == NULL)
     return fail(app, "the dialog has no item %d", itemId);
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(item, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_NORMAL, 5000,
+  std::wstring wideText = wide(text);
+  if (!SendMessageTimeoutW(item, WM_SETTEXT, 0, (LPARAM)wideText.c_str(), SMTO_NORMAL, 5000,
                            &result) ||
       !result)
     return fail(app, "setting the text of item %d failed", itemId);
@@ -122,7 +128,7 @@ bool pressDialogButton(App& app, HWND dialog, int buttonId, int timeoutMs) {
   // Posted, not sent: the dialog's own loop then takes the click off its
   // queue and ends, instead of ending inside a sent message and dropping
   // whatever it fetches next.
-  if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button))
+  if (!PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button))
     return fail(app, "posting the click on button %d failed", buttonId);
   bool gone = waitUntil([&] {
     return !(IsWindow(dialog) && IsWindowVisible(dialog)) || !isRunning(app);

@@ -1,30 +1,35 @@
 // Reading state from inside the target through qbprobe.dll.
 //
-// The probe is loaded with a remote thread that starts at LoadLibraryA; the
-// thread's exit code is the module handle, i.e. the probe's base in the
-// target. The probe's functions are then found at that base plus their
+// The probe is loaded with a remote thread that starts at LoadLibraryW (so
+// the build folder may have any name); the thread's exit code is the module
+// handle, i.e. the probe's base in the target. The probe's functions are then found at that base plus their
 // offset in the driver's own copy of the same DLL, and called the same way,
 // with their request block copied into the target's memory.
 #include "tests/e2e/driver_internal.h"
 
 #include <tlhelp32.h>
 
+#include "tests/support/text.h"
+
+using qbtest::wide;
+
 // The driver's own copy of the probe, loaded once, only to measure offsets.
 static HMODULE localProbe() {
-  static HMODULE module = LoadLibraryA((binFolder() + "qbprobe.dll").c_str());
+  static HMODULE module = LoadLibraryW(wide(binFolder() + "qbprobe.dll").c_str());
   return module;
 }
 
 // Base of a module in the target; 0 when the snapshot does not list it.
-static uintptr_t remoteModuleBase(DWORD processId, const char* name) {
+static uintptr_t remoteModuleBase(DWORD processId, const wchar_t* name) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
   if (snapshot == INVALID_HANDLE_VALUE)
     return 0;
   uintptr_t base = 0;
-  MODULEENTRY32 entry = {};
+  MODULEENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
-    if (lstrcmpiA(entry.szModule, name) == 0) {
+  for (BOOL more = Module32FirstW(snapshot, &entry); more;
+       more = Module32NextW(snapshot, &entry)) {
+    if (lstrcmpiW(entry.szModule, name) == 0) {
       base = (uintptr_t)entry.modBaseAddr;
       break;
     }
@@ -87,17 +92,17 @@ bool attachProbe(App& app, int timeoutMs) {
   std::string path = binFolder() + "qbprobe.dll";
   if (localProbe() == NULL)
     return fail(app, "cannot load %s in the driver", path.c_str());
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  uintptr_t localLoad = (uintptr_t)GetProcAddress(kernel, "LoadLibraryA");
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  uintptr_t localLoad = (uintptr_t)GetProcAddress(kernel, "LoadLibraryW");
   // System DLLs normally sit at the same base in every process; the module
   // list of the target says for sure when the system can give it.
-  uintptr_t remoteKernel = remoteModuleBase(app.processId, "kernel32.dll");
+  uintptr_t remoteKernel = remoteModuleBase(app.processId, L"kernel32.dll");
   uintptr_t remoteLoad =
       remoteKernel != 0 ? remoteKernel + (localLoad - (uintptr_t)kernel) : localLoad;
-  std::vector<char> text(path.begin(), path.end());
-  text.push_back('\0');
+  std::wstring widePath = wide(path);
+  std::vector<wchar_t> text(widePath.c_str(), widePath.c_str() + widePath.size() + 1);
   DWORD module = 0;
-  if (!runRemote(app, remoteLoad, text.data(), text.size(), &module, timeoutMs))
+  if (!runRemote(app, remoteLoad, text.data(), text.size() * sizeof(wchar_t), &module, timeoutMs))
     return false;
   if (module == 0)
     return fail(app, "the target could not load %s", path.c_str());

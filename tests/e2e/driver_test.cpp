@@ -47,7 +47,7 @@ TEST(DriverLaunch, MissingProgramOrClassFailsWithAReason) {
   App app;
   AppGuard guard(app);
   EXPECT_FALSE(launchApp(app, binFolder() + "no-such-program.exe", "", "qbfixture"));
-  EXPECT_NE(std::string::npos, app.error.find("CreateProcessA")) << app.error;
+  EXPECT_NE(std::string::npos, app.error.find("CreateProcessW")) << app.error;
 
   // A window of another class never shows: a time-out, and the process is
   // not left behind.

@@ -8,11 +8,12 @@
 // (160 - horizontal position, 120 - vertical position); a question box, a
 // dialog with an edit whose OK puts the number in the title, a close
 // confirmation, a command whose repaint is slow, a command that hangs and
-// one that exits with code 42.
+// one that exits with code 42. A Unicode program, with Japanese texts, so
+// the driver is proved to read UTF-16 windows under any code page.
 #include <windows.h>
 #include <windowsx.h>
 
-#include <stdio.h>
+#include <wchar.h>
 
 #include "tests/e2e/fixture_ids.h"
 
@@ -82,15 +83,15 @@ void paintContent(HDC dc, HWND window) {
 
 INT_PTR CALLBACK numberDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
-    SetDlgItemTextA(dialog, IDC_NUMBER, "12");
+    SetDlgItemTextW(dialog, IDC_NUMBER, L"12");
     return TRUE;
   }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     if (LOWORD(wParam) == IDOK) {
-      char text[64], title[96];
-      GetDlgItemTextA(dialog, IDC_NUMBER, text, sizeof text);
-      snprintf(title, sizeof title, "number %s", text);
-      SetWindowTextA(GetParent(dialog), title);
+      wchar_t text[64], title[96];
+      GetDlgItemTextW(dialog, IDC_NUMBER, text, 64);
+      swprintf(title, 96, L"number %ls", text);
+      SetWindowTextW(GetParent(dialog), title);
     }
     EndDialog(dialog, LOWORD(wParam));
     return TRUE;
@@ -101,13 +102,13 @@ INT_PTR CALLBACK numberDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 void onCommand(HWND window, int command) {
   switch (command) {
     case IDM_QUESTION:
-      SetWindowTextA(window, MessageBoxA(window, "続けますか", "fixture question", MB_YESNO) ==
-                                     IDYES ? "answer yes" : "answer no");
+      SetWindowTextW(window, MessageBoxW(window, L"続けますか", L"fixture question", MB_YESNO) ==
+                                     IDYES ? L"answer yes" : L"answer no");
       break;
     case IDM_DIALOG:
-      DialogBoxParamA(state.instance, "FIXTUREDLG", window, numberDialogProc, 0);
+      DialogBoxParamW(state.instance, L"FIXTUREDLG", window, numberDialogProc, 0);
       break;
-    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_EXIT: SendMessageW(window, WM_CLOSE, 0, 0); break;
     case IDM_INVERT: state.inverted = !state.inverted; InvalidateRect(window, NULL, FALSE); break;
     case IDM_SLOW_INVERT:
       state.inverted = !state.inverted;
@@ -145,7 +146,7 @@ void onPaint(HWND window) {
 }
 
 void onClose(HWND window) {
-  if (MessageBoxA(window, "終了しますか", "alert message", MB_YESNO) == IDYES)
+  if (MessageBoxW(window, L"終了しますか", L"alert message", MB_YESNO) == IDYES)
     DestroyWindow(window);
 }
 
@@ -159,23 +160,23 @@ LRESULT CALLBACK fixtureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE: onClose(window); return 0;
     case WM_DESTROY: PostQuitMessage(state.exitCode); return 0;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   state.instance = instance;
-  WNDCLASSA windowClass = {};
+  WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = fixtureProc;
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursor(NULL, IDC_ARROW);
   windowClass.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
-  windowClass.lpszMenuName = "FIXTUREMENU";
-  windowClass.lpszClassName = "qbfixture";
-  if (!RegisterClassA(&windowClass))
+  windowClass.lpszMenuName = L"FIXTUREMENU";
+  windowClass.lpszClassName = L"qbfixture";
+  if (!RegisterClassW(&windowClass))
     return 1;
-  HWND window = CreateWindowExA(0, "qbfixture", "フィクスチャ",
+  HWND window = CreateWindowExW(0, L"qbfixture", L"フィクスチャ",
                                 WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL,
                                 instance, NULL);
@@ -187,9 +188,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(window, show);
   UpdateWindow(window);
   MSG message;
-  while (GetMessageA(&message, NULL, 0, 0) > 0) {
+  while (GetMessageW(&message, NULL, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return (int)message.wParam;
 }

@@ -47,7 +47,7 @@ struct ProbeHookRequest {
   int32_t ok;         // out: 1 when installed (or already installed)
 };
 
-#define QB_PROBE_MARKER_NAME "quobixlens.e2e.probe.marker"
+#define QB_PROBE_MARKER_NAME L"quobixlens.e2e.probe.marker"
 
 // Exported names (stdcall, one argument, decorated by the compiler as
 // name@4; the .def-free build exports them undecorated through the

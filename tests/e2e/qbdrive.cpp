@@ -21,28 +21,33 @@
 // Started with plain `wine`, it joins the desktop named by QB_DESKTOP (an
 // explorer started for an existing desktop does not end while the desktop
 // is in use, so scripts cannot wait for it).
+//
+// Its arguments are taken in UTF-16 and handed on in UTF-8, so TEXT may be
+// in any script whatever the code page.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
+
+#include <string>
+#include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/support/files.h"
+#include "tests/support/text.h"
 #include "tests/support/wait.h"
 
+using qbtest::environmentValue;
 using qbtest::waitUntil;
+using qbtest::wide;
 
 namespace {
 
 int finish(int code) {
-  const char* path = getenv("QB_RESULT_FILE");
-  if (path != NULL && *path != '\0') {
-    FILE* file = fopen(path, "w");
-    if (file != NULL) {
-      fprintf(file, "%d\n", code);
-      fclose(file);
-    }
-  }
+  const std::string path = environmentValue("QB_RESULT_FILE");
+  if (!path.empty())
+    qbtest::writeFile(path, std::to_string(code) + "\n");
   return code;
 }
 
@@ -54,9 +59,10 @@ int usage() {
 }
 
 // A visible top-level window of the class in any process, or NULL.
-HWND findVisible(const char* className) {
+HWND findVisible(const std::string& className) {
+  const std::wstring wideClass = wide(className);
   HWND window = NULL;
-  while ((window = FindWindowExA(NULL, window, className, NULL)) != NULL) {
+  while ((window = FindWindowExW(NULL, window, wideClass.c_str(), NULL)) != NULL) {
     if (IsWindowVisible(window))
       return window;
   }
@@ -75,32 +81,32 @@ bool adopt(App& app, HWND window) {
   return app.process != NULL;
 }
 
-int waitCommand(const char* className, int seconds) {
+int waitCommand(const std::string& className, int seconds) {
   bool answered = waitUntil([&] {
     HWND window = findVisible(className);
     DWORD_PTR ignored = 0;
     return window != NULL &&
-           SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
+           SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
   }, seconds * 1000, 50);
   if (!answered)
-    fprintf(stderr, "qbdrive: no answering window of class %s within %d s\n", className,
+    fprintf(stderr, "qbdrive: no answering window of class %s within %d s\n", className.c_str(),
             seconds);
   return finish(answered ? 0 : 1);
 }
 
-int postMenuCommand(const char* className, int command) {
+int postMenuCommand(const std::string& className, int command) {
   HWND window = findVisible(className);
-  if (window == NULL || !PostMessageA(window, WM_COMMAND, (WPARAM)command, 0)) {
-    fprintf(stderr, "qbdrive: no window of class %s to post to\n", className);
+  if (window == NULL || !PostMessageW(window, WM_COMMAND, (WPARAM)command, 0)) {
+    fprintf(stderr, "qbdrive: no window of class %s to post to\n", className.c_str());
     return finish(1);
   }
   return finish(0);
 }
 
-int closeCommand(const char* className, int seconds) {
+int closeCommand(const std::string& className, int seconds) {
   HWND window = findVisible(className);
   if (window == NULL) {
-    fprintf(stderr, "qbdrive: no window of class %s\n", className);
+    fprintf(stderr, "qbdrive: no window of class %s\n", className.c_str());
     return finish(1);
   }
   App app;
@@ -110,7 +116,7 @@ int closeCommand(const char* className, int seconds) {
     return finish(1);
   }
   int timeoutMs = seconds * 1000;
-  if (!PostMessageA(window, WM_CLOSE, 0, 0)) {
+  if (!PostMessageW(window, WM_CLOSE, 0, 0)) {
     fprintf(stderr, "qbdrive: posting WM_CLOSE failed\n");
     return finish(1);
   }
@@ -130,11 +136,11 @@ int closeCommand(const char* className, int seconds) {
   return finish(0);
 }
 
-int answerCommand(const char* className, int item, const char* text) {
+int answerCommand(const std::string& className, int item, const std::string& text) {
   HWND window = findVisible(className);
   App app;  // the program goes on after this: no guard that would end it
   if (window == NULL || !adopt(app, window)) {
-    fprintf(stderr, "qbdrive: no window of class %s\n", className);
+    fprintf(stderr, "qbdrive: no window of class %s\n", className.c_str());
     return finish(1);
   }
   HWND dialog = waitDialog(app);
@@ -149,31 +155,48 @@ int answerCommand(const char* className, int item, const char* text) {
 
 // Moves this thread to the named desktop, where the program's windows are,
 // waiting up to 30 s for the desktop to be made.
-bool joinDesktop(const char* name) {
+bool joinDesktop(const std::string& name) {
+  const std::wstring wideName = wide(name);
   HDESK desktop = NULL;
-  waitUntil([&] { return (desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) != NULL; }, 30000,
-            50);
+  waitUntil([&] {
+    return (desktop = OpenDesktopW(wideName.c_str(), 0, FALSE, GENERIC_ALL)) != NULL;
+  }, 30000, 50);
   return desktop != NULL && SetThreadDesktop(desktop) != FALSE;
 }
 
-int main(int argc, char** argv) {
+// The command line's arguments in UTF-8, the program's name first.
+std::vector<std::string> utf8Arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (list == NULL)
+    return arguments;
+  for (int i = 0; i < count; ++i)
+    arguments.push_back(qbtest::utf8(list[i]));
+  LocalFree(list);
+  return arguments;
+}
+
+int main() {
+  const std::vector<std::string> argv = utf8Arguments();
+  const size_t argc = argv.size();
   if (argc < 3)
     return usage();
-  const char* desktop = getenv("QB_DESKTOP");
-  if (desktop != NULL && *desktop != '\0' && !joinDesktop(desktop)) {
-    fprintf(stderr, "qbdrive: no desktop %s\n", desktop);
+  const std::string desktop = environmentValue("QB_DESKTOP");
+  if (!desktop.empty() && !joinDesktop(desktop)) {
+    fprintf(stderr, "qbdrive: no desktop %s\n", desktop.c_str());
     return finish(1);
   }
-  int seconds = argc > 3 ? atoi(argv[3]) : 15;
+  int seconds = argc > 3 ? atoi(argv[3].c_str()) : 15;
   if (seconds <= 0)
     return usage();
-  if (strcmp(argv[1], "wait") == 0 && argc == 4)
+  if (argv[1] == "wait" && argc == 4)
     return waitCommand(argv[2], seconds);
-  if (strcmp(argv[1], "command") == 0 && argc == 4)
+  if (argv[1] == "command" && argc == 4)
     return postMenuCommand(argv[2], seconds);
-  if (strcmp(argv[1], "answer") == 0 && argc == 5)
-    return answerCommand(argv[2], atoi(argv[3]), argv[4]);
-  if (strcmp(argv[1], "close") == 0 && argc <= 4)
+  if (argv[1] == "answer" && argc == 5)
+    return answerCommand(argv[2], atoi(argv[3].c_str()), argv[4]);
+  if (argv[1] == "close" && argc <= 4)
     return closeCommand(argv[2], seconds);
   return usage();
 }

@@ -1,6 +1,6 @@
 // qbprobe.dll: the driver's eyes inside the program under test.
 //
-// The driver loads this DLL into the target with a remote LoadLibraryA and
+// The driver loads this DLL into the target with a remote LoadLibraryW and
 // then calls the functions below on remote threads (see probe.h). They run
 // in the target's process but not on its main thread, so they only read
 // window state, or send messages with a time limit; they never wait on the
@@ -23,6 +23,7 @@ namespace {
 // has one main window.
 HWND hookedWindow = NULL;
 WNDPROC originalProc = NULL;
+bool unicodeWindow = false;  // the window's procedure takes UTF-16 text
 UINT markerMessage = 0;
 
 LRESULT CALLBACK markerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -30,7 +31,8 @@ LRESULT CALLBACK markerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     InterlockedExchange(&qbProbeMarkerSeen, (LONG)wParam);
     return 0;
   }
-  return CallWindowProcA(originalProc, window, message, wParam, lParam);
+  return unicodeWindow ? CallWindowProcW(originalProc, window, message, wParam, lParam)
+                       : CallWindowProcA(originalProc, window, message, wParam, lParam);
 }
 
 // Finds the popup of the menu bar that holds the command; -1 when the item
@@ -55,7 +57,7 @@ DWORD WINAPI qbProbeScroll(ProbeScrollRequest* request) {
   SCROLLINFO info = {};
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
-  LONG style = GetWindowLongA(window, GWL_STYLE);
+  LONG style = GetWindowLongW(window, GWL_STYLE);
   request->shown = (style & (request->bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) ? 1 : 0;
   if (!GetScrollInfo(window, request->bar, &info)) {
     // A bar that was never given a range answers FALSE; that is a hidden
@@ -86,7 +88,7 @@ DWORD WINAPI qbProbeMenu(ProbeMenuRequest* request) {
     // thread, as the system would. The time limit keeps a hung target from
     // hanging the probe (the driver also waits with a limit).
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(bar, popup),
+    SendMessageTimeoutW(window, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(bar, popup),
                         MAKELPARAM(popup, FALSE), SMTO_NORMAL, 5000, &ignored);
   }
   UINT state = GetMenuState(bar, (UINT)request->command, MF_BYCOMMAND);
@@ -108,16 +110,24 @@ DWORD WINAPI qbProbeHook(ProbeHookRequest* request) {
   }
   if (hookedWindow != NULL)
     return 0;  // one window per process; a second would lose the first
-  markerMessage = RegisterWindowMessageA(QB_PROBE_MARKER_NAME);
+  markerMessage = RegisterWindowMessageW(QB_PROBE_MARKER_NAME);
   if (markerMessage == 0)
     return 0;
   // The procedure is swapped from this thread, which the system allows
   // within one process; the main thread picks it up with its next message.
-  originalProc = (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC);
+  // It is swapped on the window's own side, ANSI or Unicode: swapping with
+  // the other kind of call would change the kind of the window, and every
+  // text message would then be converted on its way to the program.
+  unicodeWindow = IsWindowUnicode(window) != FALSE;
+  originalProc = (WNDPROC)(unicodeWindow ? GetWindowLongPtrW(window, GWLP_WNDPROC)
+                                         : GetWindowLongPtrA(window, GWLP_WNDPROC));
   if (originalProc == NULL)
     return 0;
   hookedWindow = window;
-  if (SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)markerProc) == 0) {
+  LONG_PTR previous = unicodeWindow
+                          ? SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)markerProc)
+                          : SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)markerProc);
+  if (previous == 0) {
     hookedWindow = NULL;
     return 0;
   }

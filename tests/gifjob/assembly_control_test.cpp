@@ -21,8 +21,8 @@ bool record(void* context, int done, int total) {
   return static_cast<int>(calls->seen.size()) - 1 != calls->stopAt;
 }
 
-std::vector<std::string> threeFrames(const ScratchFolder& dir) {
-  std::vector<std::string> paths;
+FramePaths threeFrames(const ScratchFolder& dir) {
+  FramePaths paths;
   for (unsigned i = 0; i < 3; ++i)
     paths.push_back(dir.write("temp" + std::to_string(i) + ".gif",
                               frameFile(20, 10, 8, 1, payload(300, i))));
@@ -33,7 +33,7 @@ std::vector<std::string> threeFrames(const ScratchFolder& dir) {
 
 TEST(AssemblyControl, AskedBeforeEveryFrameAndBeforeTheReplace) {
   ScratchFolder dir;
-  std::vector<std::string> frames = threeFrames(dir);
+  FramePaths frames = threeFrames(dir);
   Calls calls;
   AssemblyControl control = {record, &calls};
   GifParams params = {3, 10, 2, 1, 0, 0};
@@ -54,7 +54,7 @@ TEST(AssemblyControl, AStopAnywhereLeavesTheOldFileAndNoTemporaryFile) {
   for (int stopAt = 0; stopAt <= 3; ++stopAt) {
     SCOPED_TRACE(stopAt);
     ScratchFolder dir;
-    std::vector<std::string> frames = threeFrames(dir);
+    FramePaths frames = threeFrames(dir);
     std::string out = dir.write("out.gif", "the user's own file");
     std::set<std::string> before = filesIn(dir.path());
     Calls calls;
@@ -72,7 +72,7 @@ TEST(AssemblyControl, AStopAnywhereLeavesTheOldFileAndNoTemporaryFile) {
 
 TEST(AssemblyControl, NoFinalCallWhenNothingWasWritten) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.file("missing0.gif"), dir.file("missing1.gif")};
+  FramePaths frames = {dir.file("missing0.gif"), dir.file("missing1.gif")};
   Calls calls;
   AssemblyControl control = {record, &calls};
   EXPECT_EQ(GifFirstFrameUnreadable,

@@ -34,6 +34,7 @@
 #include "tests/gifjob/jobdriver.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -53,7 +54,7 @@ TEST(Bench, Reference) {
   std::string folder = env("QB_BENCH_FRAMES");
   int angle = std::atoi(env("QB_BENCH_ANGLE").c_str());
   app.rotation = RotationSettings{InPlane, angle, 0x00ffffff, {}, 0};
-  Picture* picture = createPicture(env("QB_BENCH_PICTURE").c_str(), testWindow());
+  Picture* picture = createPicture(qbtest::wide(env("QB_BENCH_PICTURE")).c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   TurnPlan plan;
   ASSERT_TRUE(planTurn(angle, &plan));
@@ -62,9 +63,7 @@ TEST(Bench, Reference) {
   for (int i = 0; i < plan.frames; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "\\frame%02d.bmp", i);
-    wchar_t wide[MAX_PATH];
-    ASSERT_TRUE(toWidePath((folder + name).c_str(), wide, MAX_PATH));
-    ASSERT_EQ(1, renderRotatedToFile(picture, FileTypeBmp, wide, frameAngle(plan.step, i),
+    ASSERT_EQ(1, renderRotatedToFile(picture, FileTypeBmp, qbtest::wide(folder + name).c_str(), frameAngle(plan.step, i),
                                      Rgb24WithResolution, xdpi, ydpi, nullptr, nullptr));
   }
   releasePicture(picture);

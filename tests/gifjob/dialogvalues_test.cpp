@@ -123,21 +123,21 @@ TEST(GridStart, IndexInsideAndOutsideTheTable) {
 }
 
 TEST(IndexText, RightAlignedInThreeCharacters) {
-  EXPECT_EQ("インデックス   7", indexText(7));
-  EXPECT_EQ("インデックス  42", indexText(42));
-  EXPECT_EQ("インデックス 255", indexText(255));
-  EXPECT_EQ("インデックス   0", indexText(0));
-  EXPECT_EQ("インデックス 65535", indexText(65535));  // wider numbers are not cut
+  EXPECT_EQ(L"インデックス   7", indexText(7));
+  EXPECT_EQ(L"インデックス  42", indexText(42));
+  EXPECT_EQ(L"インデックス 255", indexText(255));
+  EXPECT_EQ(L"インデックス   0", indexText(0));
+  EXPECT_EQ(L"インデックス 65535", indexText(65535));  // wider numbers are not cut
 }
 
 TEST(RgbText, LowerCaseHexOfTheEntry) {
   std::vector<uint8_t> palette = {0, 0, 0, 0xFF, 0x80, 0x00, 0x0A, 0xB0, 0x0C};
-  EXPECT_EQ("RGB値 ff8000", rgbText(palette.data(), palette.size(), 1));
-  EXPECT_EQ("RGB値 0ab00c", rgbText(palette.data(), palette.size(), 2));
-  EXPECT_EQ("RGB値 000000", rgbText(palette.data(), palette.size(), 3));  // past the bytes
-  EXPECT_EQ("RGB値 000000", rgbText(nullptr, 0, 0));
+  EXPECT_EQ(L"RGB値 ff8000", rgbText(palette.data(), palette.size(), 1));
+  EXPECT_EQ(L"RGB値 0ab00c", rgbText(palette.data(), palette.size(), 2));
+  EXPECT_EQ(L"RGB値 000000", rgbText(palette.data(), palette.size(), 3));  // past the bytes
+  EXPECT_EQ(L"RGB値 000000", rgbText(nullptr, 0, 0));
   // An entry cut short by the byte count is outside the palette.
-  EXPECT_EQ("RGB値 000000", rgbText(palette.data(), 8, 2));
+  EXPECT_EQ(L"RGB値 000000", rgbText(palette.data(), 8, 2));
 }
 
 TEST(EntryColour, RedLowestBlueHighest) {

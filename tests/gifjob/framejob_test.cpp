@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "rotation/framejob.h"
@@ -46,31 +47,31 @@ TEST(FrameAngle, NegativeStepsTurnTheOtherWay) {
 }
 
 TEST(FramePaths, NamedInTheFolder) {
-  char path[260];
-  ASSERT_TRUE(formatFramePath(path, sizeof path, "C:\\work\\tempf", 0));
-  EXPECT_STREQ("C:\\work\\tempf\\temp0.gif", path);
-  ASSERT_TRUE(formatFramePath(path, sizeof path, "C:\\work\\tempf", 35));
-  EXPECT_STREQ("C:\\work\\tempf\\temp35.gif", path);
-  ASSERT_TRUE(formatTempBmpPath(path, sizeof path, "C:\\w"));
-  EXPECT_STREQ("C:\\w\\temp.bmp", path);
+  wchar_t path[260];
+  ASSERT_TRUE(formatFramePath(path, 260, L"C:\\work\\tempf", 0));
+  EXPECT_STREQ(L"C:\\work\\tempf\\temp0.gif", path);
+  ASSERT_TRUE(formatFramePath(path, 260, L"C:\\work\\tempf", 35));
+  EXPECT_STREQ(L"C:\\work\\tempf\\temp35.gif", path);
+  ASSERT_TRUE(formatTempBmpPath(path, 260, L"C:\\w"));
+  EXPECT_STREQ(L"C:\\w\\temp.bmp", path);
 }
 
 TEST(FramePaths, RefusedWithoutAFolderOrRoom) {
-  char path[260];
-  std::memset(path, 'x', sizeof path);
-  EXPECT_FALSE(formatFramePath(path, sizeof path, "", 0));
-  EXPECT_STREQ("", path);
-  EXPECT_FALSE(formatTempBmpPath(path, sizeof path, nullptr));
-  // "C:\ab" + "\temp0.gif" is 15 characters: 16 bytes fit, 15 do not.
-  char small[16];
-  EXPECT_TRUE(formatFramePath(small, 16, "C:\\ab", 0));
-  EXPECT_FALSE(formatFramePath(small, 15, "C:\\ab", 0));
-  EXPECT_STREQ("", small);
-  EXPECT_FALSE(formatFramePath(small, 0, "C:\\ab", 0));
+  wchar_t path[260];
+  std::wmemset(path, L'x', 260);
+  EXPECT_FALSE(formatFramePath(path, 260, L"", 0));
+  EXPECT_STREQ(L"", path);
+  EXPECT_FALSE(formatTempBmpPath(path, 260, nullptr));
+  // "C:\ab" + "\temp0.gif" is 15 characters: 16 units fit, 15 do not.
+  wchar_t small[16];
+  EXPECT_TRUE(formatFramePath(small, 16, L"C:\\ab", 0));
+  EXPECT_FALSE(formatFramePath(small, 15, L"C:\\ab", 0));
+  EXPECT_STREQ(L"", small);
+  EXPECT_FALSE(formatFramePath(small, 0, L"C:\\ab", 0));
   // 249 + "\temp1.gif" fills 259 characters and the terminator; one digit
   // more does not fit.
-  std::string folder(249, 'f');
-  EXPECT_TRUE(formatFramePath(path, sizeof path, folder.c_str(), 1));
-  EXPECT_EQ(259u, std::strlen(path));
-  EXPECT_FALSE(formatFramePath(path, sizeof path, folder.c_str(), 10));
+  std::wstring folder(249, L'f');
+  EXPECT_TRUE(formatFramePath(path, 260, folder.c_str(), 1));
+  EXPECT_EQ(259u, std::wcslen(path));
+  EXPECT_FALSE(formatFramePath(path, 260, folder.c_str(), 10));
 }

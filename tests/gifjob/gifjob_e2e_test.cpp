@@ -27,12 +27,14 @@ bool isGif89a(const std::string& bytes) { return bytes.compare(0, 6, "GIF89a") =
 
 TEST(AnimatedGifJob, ThirtyDegreesMakeTwelveFramesWithTheChosenValues) {
   ScratchFolder dir;
-  std::string picture = dir.copy("gifjob/photo_300x400.png", "photo.png");
-  std::string output = dir.file("turn.gif");
+  // Names outside code page 932 for both the picture and the output.
+  std::string picture = dir.copy("gifjob/photo_300x400.png", "фото ✓.png");
+  std::string output = dir.file("turn café 한국어 😀.gif");
   App app;
   AppGuard guard(app);
   ASSERT_TRUE(launchViewer(app, picture, 150)) << app.error;
   std::string title = windowTitle(app);
+  EXPECT_EQ("фото ✓.png", title);
 
   HWND params = openParamsDialog(app, 30);
   ASSERT_NE(nullptr, params) << app.error;

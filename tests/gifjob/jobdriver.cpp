@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/host_win.h"
+#include "tests/support/text.h"
 #include "tests/support/wait.h"
 
 using namespace qbtest;
@@ -85,7 +86,7 @@ bool confirmAndName(App& app, HWND params, const std::string& output) {
   if (!save) return false;
   int nameId = GetDlgItem(save, fileNameCombo) ? fileNameCombo : fileNameEdit;
   if (!setDialogItemText(app, save, nameId, output)) return false;
-  bool existed = GetFileAttributesA(output.c_str()) != INVALID_FILE_ATTRIBUTES;
+  bool existed = GetFileAttributesW(wide(output).c_str()) != INVALID_FILE_ATTRIBUTES;
   clickButton(save, IDOK);
   if (existed) {
     // The overwrite question over the output dialog.
@@ -203,8 +204,7 @@ void keepShot(const Capture& capture, const std::string& name) {
 }
 
 void keepFile(const std::string& path, const std::string& name) {
-  char folder[MAX_PATH];
-  DWORD length = GetEnvironmentVariableA("QB_GIFJOB_SHOTS", folder, sizeof folder);
-  if (length == 0 || length >= sizeof folder) return;
-  CopyFileA(path.c_str(), (std::string(folder) + "\\" + name).c_str(), FALSE);
+  const std::string folder = environmentValue("QB_GIFJOB_SHOTS");
+  if (folder.empty()) return;
+  CopyFileW(wide(path).c_str(), wide(folder + "\\" + name).c_str(), FALSE);
 }

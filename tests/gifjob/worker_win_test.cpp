@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,17 +14,18 @@
 #include "shell/shell.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
 namespace {
 
 std::string resultText(int code, int state, int* returned = nullptr) {
-  char text[128];
-  std::memset(text, 'x', sizeof text);
-  int r = workerResultText(text, sizeof text, code, state);
+  wchar_t text[128];
+  std::wmemset(text, L'x', 128);
+  int r = workerResultText(text, 128, code, state);
   if (returned) *returned = r;
-  return text;
+  return utf8(text);
 }
 
 class StartTest : public ::testing::Test {
@@ -31,15 +33,15 @@ class StartTest : public ::testing::Test {
   void SetUp() override {
     app.zoomPercent = 100;
     app.rotation = RotationSettings{InPlane, 30, 0x00ffffff, {}, 0};
-    std::strcpy(app.workFolder, work.path().c_str());
+    lstrcpyW(app.workFolder, wide(work.path()).c_str());
   }
   void TearDown() override {
     if (picture) releasePicture(picture);
-    app.workFolder[0] = '\0';
+    app.workFolder[0] = L'\0';
     app.rotation.angleDegrees = 0;
   }
   Picture* load(const std::string& relative) {
-    picture = createPicture(testDataPath("gifjob/" + relative).c_str(), testWindow());
+    picture = createPicture(wide(testDataPath("gifjob/" + relative)).c_str(), testWindow());
     return picture;
   }
   // startRotationFrames on a fresh source; the source is freed here as the
@@ -74,9 +76,9 @@ TEST(WorkerResultText, EveryOutcomeAndTheUnexpected) {
     EXPECT_EQ("予期しない状態が発生しました", resultText(code, 2, &r)) << code;
     EXPECT_EQ(0, r) << code;
   }
-  char small[8];
-  workerResultText(small, sizeof small, 1, 2);  // cut, never overrun
-  EXPECT_EQ(7u, std::strlen(small));
+  wchar_t small[8];
+  workerResultText(small, 8, 1, 2);  // cut, never overrun
+  EXPECT_EQ(7u, std::wcslen(small));
 }
 
 TEST_F(StartTest, TheSourceIsThePicturesOwnPixelsSharingNothing) {
@@ -108,12 +110,12 @@ TEST_F(StartTest, StepsBelowTenDegreesWriteNothing) {
 
 TEST_F(StartTest, WithoutAWorkingFolderNothingIsWrittenAnywhere) {
   ASSERT_NE(nullptr, load("quadrants_300x400.png"));
-  app.workFolder[0] = '\0';
+  app.workFolder[0] = L'\0';
   EXPECT_EQ(-7, start());
   // A folder too deep for the frame names is no folder either.
   std::string deep = work.path() + "\\" + std::string(252 - work.path().size() - 1, 'd');
   ASSERT_EQ(252u, deep.size());  // + "\\temp.bmp" does not fit in 260
-  std::strcpy(app.workFolder, deep.c_str());
+  lstrcpyW(app.workFolder, wide(deep).c_str());
   EXPECT_EQ(-7, start());
   EXPECT_TRUE(filesIn(work.path()).empty());
   EXPECT_EQ(nullptr, app.framesJob.source);
@@ -124,7 +126,7 @@ TEST_F(StartTest, AFirstFrameThatCannotBeDrawnLeavesNoFile) {
   ASSERT_NE(nullptr, load("anim_15_frames_30x20.gif"));
   EXPECT_EQ(-8, start());
   EXPECT_TRUE(filesIn(work.path()).empty());
-  EXPECT_EQ('\0', app.firstFramePath[0]);
+  EXPECT_EQ(L'\0', app.firstFramePath[0]);
 }
 
 TEST_F(StartTest, FramesAreTheSameBytesOnOneThreadAndOnFour) {

@@ -278,8 +278,8 @@ TEST(GifCorpus, MutatedFramesNeverGiveABrokenOutput) {
       std::string changed = good;
       changed[at] = static_cast<char>(changed[at] ^ v);
       writeFile(frame, changed);
-      for (const std::vector<std::string>& frames :
-           {std::vector<std::string>{frame, other}, std::vector<std::string>{other, frame, frame}}) {
+      for (const FramePaths& frames :
+           {FramePaths{frame, other}, FramePaths{other, frame, frame}}) {
         int r = assembleAnimatedGif(frames, out, GifParams{});
         if (r == GifWritten) {
           std::string bytes = readFile(out);

@@ -31,7 +31,7 @@ std::string frameHead(unsigned packed, unsigned delay, unsigned transparent, uns
 }
 
 // Splices and returns the output's bytes; fails the test unless it was written.
-std::string splice(const ScratchFolder& dir, const std::vector<std::string>& frames, const GifParams& p,
+std::string splice(const ScratchFolder& dir, const FramePaths& frames, const GifParams& p,
                    int expectedFrames) {
   std::string out = dir.file("out.gif");
   int written = -1;
@@ -61,7 +61,7 @@ Parsed reparse(const std::string& bytes) {
 TEST(AssembleAnimatedGif, TwoFrameExampleBytes) {
   ScratchFolder dir;
   std::string dataA = payload(700, 1), dataB = payload(300, 2);
-  std::vector<std::string> frames = {dir.write("temp0.gif", frameFile(100, 80, 8, 1, dataA)),
+  FramePaths frames = {dir.write("temp0.gif", frameFile(100, 80, 8, 1, dataA)),
                                      dir.write("temp1.gif", frameFile(100, 80, 8, 1, dataB))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0, 0, 0), 2);
 
@@ -76,7 +76,7 @@ TEST(AssembleAnimatedGif, TwoFrameExampleBytes) {
 
 TEST(AssembleAnimatedGif, FramesWithTheGlobalTableGetNoLocalTable) {
   ScratchFolder dir;
-  std::vector<std::string> frames;
+  FramePaths frames;
   for (unsigned i = 0; i < 4; i++)
     frames.push_back(dir.write("f" + std::to_string(i) + ".gif", frameFile(10, 10, 4, 3, payload(20, i))));
   Parsed p = reparse(splice(dir, frames, params(0, 5, 1, 0), 4));
@@ -96,7 +96,7 @@ TEST(AssembleAnimatedGif, PaletteDifferingInOneByteBecomesALocalTable) {
   size_t oneByte = 13 + 47; // last byte of the 48-byte table
   other[oneByte] = static_cast<char>(other[oneByte] ^ 1);
   std::string otherTable = other.substr(13, 48);
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
                                      dir.write("b.gif", other)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
@@ -112,7 +112,7 @@ TEST(AssembleAnimatedGif, PaletteDifferingInOneByteBecomesALocalTable) {
 
 TEST(AssembleAnimatedGif, PaletteOfAnotherSizeBecomesALocalTable) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
                                      dir.write("b.gif", frameFile(10, 10, 2, 3, payload(20, 1)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
@@ -129,7 +129,7 @@ TEST(AssembleAnimatedGif, OwnLocalTableIsWrittenWithTheImageFlags) {
   // sorted 8-entry local table.
   std::string withLocal = header(10, 10, 0xF7) + table(8, 3) +
                           image(0, 0, 10, 10, 0x80 | 0x40 | 0x20 | 0x02, table(3, 9), payload(30, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
                                      dir.write("b.gif", withLocal)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
@@ -143,7 +143,7 @@ TEST(AssembleAnimatedGif, OwnLocalTableIsWrittenWithTheImageFlags) {
 TEST(AssembleAnimatedGif, LocalTableEqualToTheGlobalOneIsDropped) {
   ScratchFolder dir;
   std::string sameLocal = header(10, 10, 0x00) + image(0, 0, 10, 10, 0x83, table(4, 3), payload(30, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
                                      dir.write("b.gif", sameLocal)};
   Parsed p = reparse(splice(dir, frames, params(0, 5, 1, 0), 2));
   ASSERT_EQ(p.result, GifOk);
@@ -152,7 +152,7 @@ TEST(AssembleAnimatedGif, LocalTableEqualToTheGlobalOneIsDropped) {
 
 TEST(AssembleAnimatedGif, ScreenIsTheLargestRightAndBottomEdge) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(100, 80, 4, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(100, 80, 4, 3, payload(20, 0))),
                                      dir.write("b.gif", frameFile(120, 60, 4, 3, payload(20, 1))),
                                      dir.write("c.gif", frameFile(50, 90, 4, 3, payload(20, 2)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 3);
@@ -166,7 +166,7 @@ TEST(AssembleAnimatedGif, ScreenIsTheLargestRightAndBottomEdge) {
 TEST(AssembleAnimatedGif, FramePositionIsKeptAndTheEdgeDoesNotWrap) {
   ScratchFolder dir;
   std::string placed = header(10, 10, 0xF3) + table(4, 3) + image(65530, 7, 10, 10, 0, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
                                      dir.write("b.gif", placed)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   EXPECT_EQ(out.substr(6, 4), u16(65535) + u16(17));
@@ -193,7 +193,7 @@ TEST(AssembleAnimatedGif, ParametersInTheControlAndLoopBlocks) {
       {params(0, 5, 255, 3, 0, 0), u16(0), graphicControl(0x1D, 5, 0), 0},
   };
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 8, 3, payload(20, 0))),
                                      dir.write("b.gif", frameFile(10, 10, 8, 3, payload(20, 1)))};
   for (auto& c : cases) {
     SCOPED_TRACE(c.p.disposalMethod);
@@ -213,7 +213,7 @@ TEST(AssembleAnimatedGif, ParametersInTheControlAndLoopBlocks) {
 
 TEST(AssembleAnimatedGif, BackgroundIndexBeyondASmallTableBecomesZero) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 2, 3, payload(20, 0)))};
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 2, 3, payload(20, 0)))};
   EXPECT_EQ(static_cast<uint8_t>(splice(dir, frames, params(0, 5, 1, 0, 3), 1)[11]), 3);
   EXPECT_EQ(static_cast<uint8_t>(splice(dir, frames, params(0, 5, 1, 0, 4), 1)[11]), 0);
 }
@@ -221,7 +221,7 @@ TEST(AssembleAnimatedGif, BackgroundIndexBeyondASmallTableBecomesZero) {
 TEST(AssembleAnimatedGif, OneFrameStillCarriesTheLoopBlock) {
   ScratchFolder dir;
   std::string data = payload(40, 7);
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 1, 3, data))};
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 1, 3, data))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 1);
   std::string expected = std::string("GIF89a", 6) + u16(10) + u16(10) + byte(0xF0) + byte(0) + byte(0) +
                          table(1, 3) + netscapeLoop(0) + frameHead(0x04, 5, 0, 0, 0, 10, 10, 0) + byte(8) +
@@ -232,7 +232,7 @@ TEST(AssembleAnimatedGif, OneFrameStillCarriesTheLoopBlock) {
 TEST(AssembleAnimatedGif, InterlacedFrameKeepsItsFlag) {
   ScratchFolder dir;
   std::string interlaced = header(10, 10, 0xF3) + table(4, 3) + image(0, 0, 10, 10, 0x40, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", interlaced)};
+  FramePaths frames = {dir.write("a.gif", interlaced)};
   Parsed p = reparse(splice(dir, frames, params(0, 5, 1, 0), 1));
   ASSERT_EQ(p.result, GifOk);
   EXPECT_EQ(p.file.images[0].interlaced, 1);
@@ -243,7 +243,7 @@ TEST(AssembleAnimatedGif, ExtensionsOfTheFrameFilesAreNotCopied) {
   std::string busy = header(10, 10, 0xF3) + table(4, 3) + netscapeLoop(9) + comment("frame") +
                      graphicControl(0x1D, 77, 5) + image(0, 0, 10, 10, 0, "", payload(9, 1)) +
                      comment("after") + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", busy)};
+  FramePaths frames = {dir.write("a.gif", busy)};
   std::string out = splice(dir, frames, params(2, 5, 1, 0), 1);
   Parsed p = reparse(out);
   ASSERT_EQ(p.result, GifOk);
@@ -259,7 +259,7 @@ TEST(AssembleAnimatedGif, ExtensionsOfTheFrameFilesAreNotCopied) {
 TEST(AssembleAnimatedGif, MissingOrBrokenMiddleFramesAreLeftOut) {
   ScratchFolder dir;
   std::vector<std::string> data = {payload(30, 0), payload(30, 1), payload(30, 2), payload(30, 3)};
-  std::vector<std::string> frames = {
+  FramePaths frames = {
       dir.write("0.gif", frameFile(10, 10, 4, 3, data[0])),
       dir.file("missing.gif"),
       dir.write("2.gif", frameFile(20, 10, 4, 3, data[2])),
@@ -279,7 +279,7 @@ TEST(AssembleAnimatedGif, MissingOrBrokenMiddleFramesAreLeftOut) {
 TEST(AssembleAnimatedGif, FrameWithoutAnyColourTableUsesTheGlobalOne) {
   ScratchFolder dir;
   std::string bare = header(10, 10, 0x77) + image(0, 0, 10, 10, 0x07, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
                                      dir.write("b.gif", bare)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   Parsed p = reparse(out);
@@ -291,7 +291,7 @@ TEST(AssembleAnimatedGif, FrameWithoutAnyColourTableUsesTheGlobalOne) {
 TEST(AssembleAnimatedGif, FirstFrameWithoutAnyColourTableGivesNoGlobalTable) {
   ScratchFolder dir;
   std::string bare = header(10, 10, 0x77) + image(0, 0, 10, 10, 0x07, "", payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", bare),
+  FramePaths frames = {dir.write("a.gif", bare),
                                      dir.write("b.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0, 7), 2);
   EXPECT_EQ(static_cast<uint8_t>(out[10]), 0x70); // resolution only, no table
@@ -308,7 +308,7 @@ TEST(AssembleAnimatedGif, FirstFrameWithoutAnyColourTableGivesNoGlobalTable) {
 TEST(AssembleAnimatedGif, FirstFrameWithOnlyALocalTableGivesItAsGlobal) {
   ScratchFolder dir;
   std::string localOnly = header(10, 10, 0x70) + image(0, 0, 10, 10, 0xA3, table(4, 5), payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", localOnly),
+  FramePaths frames = {dir.write("a.gif", localOnly),
                                      dir.write("b.gif", frameFile(10, 10, 4, 5, payload(20, 0)))};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 2);
   EXPECT_EQ(static_cast<uint8_t>(out[10]), 0xFB); // table flag, resolution 8, sorted, 16 entries
@@ -323,7 +323,7 @@ TEST(AssembleAnimatedGif, FirstFileOfTwoImagesGivesItsLocalTableAsGlobal) {
   ScratchFolder dir;
   std::string two = header(10, 10, 0xF3) + table(4, 1) + image(0, 0, 10, 10, 0x82, table(3, 2), payload(9, 1)) +
                     image(0, 0, 10, 10, 0, "", payload(9, 2)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", two)};
+  FramePaths frames = {dir.write("a.gif", two)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 1);
   EXPECT_EQ(static_cast<uint8_t>(out[10]), 0xF2);
   EXPECT_EQ(out.substr(13, 24), table(3, 2));
@@ -336,7 +336,7 @@ TEST(AssembleAnimatedGif, FirstFileOfTwoImagesGivesItsLocalTableAsGlobal) {
 TEST(AssembleAnimatedGif, OneImageWithBothTablesKeepsTheGlobalOne) {
   ScratchFolder dir;
   std::string both = header(10, 10, 0xF3) + table(4, 1) + image(0, 0, 10, 10, 0x82, table(3, 2), payload(9, 1)) + trailer;
-  std::vector<std::string> frames = {dir.write("a.gif", both)};
+  FramePaths frames = {dir.write("a.gif", both)};
   std::string out = splice(dir, frames, params(0, 5, 1, 0), 1);
   EXPECT_EQ(out.substr(13, 48), table(4, 1));
   Parsed p = reparse(out);
@@ -349,7 +349,7 @@ TEST(AssembleAnimatedGif, OneImageWithBothTablesKeepsTheGlobalOne) {
 
 TEST(AssembleAnimatedGif, OutputInAMissingFolderIsNotCreated) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   std::string out = dir.file("no such folder/out.gif");
   int written = -1;
   EXPECT_EQ(assembleAnimatedGif(frames, out, params(0, 5, 1, 0), &written), GifOutputNotCreated);
@@ -363,7 +363,7 @@ TEST(AssembleAnimatedGif, FailuresLeaveAnExistingOutputAndNothingElse) {
   std::string out = dir.write("out.gif", "the user's old file");
   dir.write("out.gif.~0.tmp", "someone else's file"); // never overwritten
   struct Case {
-    std::vector<std::string> frames;
+    FramePaths frames;
     int result;
   } cases[] = {
       {{dir.file("missing.gif"), good}, GifFirstFrameUnreadable},
@@ -389,7 +389,7 @@ TEST(AssembleAnimatedGif, FailuresLeaveAnExistingOutputAndNothingElse) {
 // the folder stays and the written file goes.
 TEST(AssembleAnimatedGif, OutputThatCannotBeReplacedIsKept) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   dir.makeFolder("out.gif");
   dir.write("out.gif/inside.txt", "kept");
   EXPECT_EQ(assembleAnimatedGif(frames, dir.file("out.gif"), params(0, 5, 1, 0)), GifOutputNotCreated);
@@ -401,7 +401,7 @@ TEST(AssembleAnimatedGif, OutputThatCannotBeReplacedIsKept) {
 TEST(AssembleAnimatedGif, SuccessReplacesAnExistingOutput) {
   ScratchFolder dir;
   std::string out = dir.write("out.gif", std::string(5000, 'x')); // longer than the new file
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   ASSERT_EQ(assembleAnimatedGif(frames, out, params(0, 5, 1, 0)), GifWritten);
   Parsed p = reparse(readFile(out));
   EXPECT_EQ(p.result, GifOk);
@@ -412,17 +412,17 @@ TEST(AssembleAnimatedGif, SuccessReplacesAnExistingOutput) {
 TEST(AssembleAnimatedGif, OutputMayBeOneOfTheFrames) {
   ScratchFolder dir;
   std::string data0 = payload(20, 0), data1 = payload(20, 1);
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, data0)),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, data0)),
                                      dir.write("b.gif", frameFile(10, 10, 4, 3, data1))};
   ASSERT_EQ(assembleAnimatedGif(frames, frames[0], params(0, 5, 1, 0)), GifWritten);
-  Parsed p = reparse(readFile(frames[0]));
+  Parsed p = reparse(readFile(frames[0].string()));
   ASSERT_EQ(p.result, GifOk);
   EXPECT_EQ(p.file.imageCount, 2);
 }
 
 TEST(AssembleAnimatedGif, ProgramWideParametersAreUsed) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0)))};
   GifParams saved = gifParams;
   gifParams = params(4, 25, 2, 1, 1, 9);
   int r = assembleAnimatedGif(frames, dir.file("out.gif"));
@@ -441,7 +441,7 @@ TEST(AssembleAnimatedGif, ProgramWideParametersAreUsed) {
 
 TEST(WriteAnimatedGif, RecordsThatReadFrameInfoDidNotFillAreLeftOut) {
   ScratchFolder dir;
-  std::vector<std::string> frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
+  FramePaths frames = {dir.write("a.gif", frameFile(10, 10, 4, 3, payload(20, 0))),
                                      dir.write("b.gif", frameFile(10, 10, 4, 3, payload(20, 1)))};
   std::vector<GifImageInfo> records(2, GifImageInfo{});
   std::vector<int> indices(2, 0);

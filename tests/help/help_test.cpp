@@ -3,6 +3,8 @@
 // which the help viewer uses too): the window type and topic the program
 // asks for, the contents file and every page it names, the code page the
 // viewer will decode them with, and a description of every menu command.
+// The file's texts are Shift_JIS, the code page of its language; they are
+// read as UTF-8 to compare with the literals.
 #include <windows.h>
 #include <objbase.h>
 
@@ -11,6 +13,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/support/text.h"
 
 // The one interface of itss.dll needed here, in its vtable order up to the
 // method used (mingw ships no header for it). It stays outside the anonymous
@@ -101,6 +105,9 @@ std::string systemRecord(const std::string &system, unsigned wanted)
 
 std::string cString(const std::string &data) { return std::string(data.c_str()); }
 
+// Text of the help file, which is in the code page of its language.
+std::string fromShiftJis(const std::string &bytes) { return qbtest::fromCodePage(932, bytes); }
+
 TEST_F(HelpFile, IsJapaneseWithTheTopTopicAndWindowTypeAsDefaults)
 {
     bool found = false;
@@ -113,7 +120,7 @@ TEST_F(HelpFile, IsJapaneseWithTheTopTopicAndWindowTypeAsDefaults)
     EXPECT_EQ("hsource/helptop.html", cString(systemRecord(system, 2)));
     EXPECT_EQ("wintype1", cString(systemRecord(system, 5)));
     EXPECT_EQ("quoblens.hhc", cString(systemRecord(system, 0)));
-    EXPECT_EQ("クオビクス ヘルプ", cString(systemRecord(system, 3)));
+    EXPECT_EQ("クオビクス ヘルプ", fromShiftJis(cString(systemRecord(system, 3))));
 }
 
 TEST_F(HelpFile, DefinesTheWindowTypeTheProgramOpens)
@@ -135,7 +142,7 @@ TEST_F(HelpFile, DefinesTheWindowTypeTheProgramOpens)
         return offset < strings.size() ? std::string(strings.c_str() + offset) : std::string("?");
     };
     EXPECT_EQ("wintype1", text(8));                 // pszType
-    EXPECT_EQ("クオビクス ヘルプ", text(20));        // pszCaption
+    EXPECT_EQ("クオビクス ヘルプ", fromShiftJis(text(20)));  // pszCaption
     EXPECT_EQ("quoblens.hhc", text(96));             // pszToc
     EXPECT_EQ("hsource/helptop.html", text(104));    // pszFile
     EXPECT_EQ("hsource/helptop.html", text(108));    // pszHome
@@ -148,7 +155,7 @@ TEST_F(HelpFile, TopTopicIsAShiftJisPageNamingTheProgramAndVersion)
     ASSERT_TRUE(found);
     EXPECT_NE(std::string::npos, page.find("charset=Shift_JIS"));
     EXPECT_EQ(std::string::npos, page.find("charset=UTF-8"));
-    EXPECT_NE(std::string::npos, page.find("クオビクス Version1.51"));
+    EXPECT_NE(std::string::npos, fromShiftJis(page).find("クオビクス Version1.51"));
 }
 
 TEST_F(HelpFile, EveryContentsEntryIsAPageOfTheFile)
@@ -156,7 +163,7 @@ TEST_F(HelpFile, EveryContentsEntryIsAPageOfTheFile)
     bool found = false;
     std::string contents = read("/quoblens.hhc", &found);
     ASSERT_TRUE(found);
-    EXPECT_NE(std::string::npos, contents.find("はじめに"));
+    EXPECT_NE(std::string::npos, fromShiftJis(contents).find("はじめに"));
     const std::string key = "name=\"Local\" value=\"";
     std::vector<std::string> pages;
     for (size_t at = contents.find(key); at != std::string::npos; at = contents.find(key, at)) {
@@ -178,7 +185,7 @@ TEST_F(HelpFile, EveryContentsEntryIsAPageOfTheFile)
 // the name being the item text without its access key and shortcut.
 TEST_F(HelpFile, MenuPageDescribesEveryMenuCommand)
 {
-    std::string page = read("/hsource/menu.html");
+    std::string page = fromShiftJis(read("/hsource/menu.html"));
     ASSERT_FALSE(page.empty());
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), "QUOBLENSMENU");
     ASSERT_NE(nullptr, menu);
@@ -186,10 +193,10 @@ TEST_F(HelpFile, MenuPageDescribesEveryMenuCommand)
     for (int p = 0; p < GetMenuItemCount(menu); ++p) {
         HMENU popup = GetSubMenu(menu, p);
         for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-            char text[256] = {};
-            if (GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION) <= 0)
+            wchar_t text[256] = {};
+            if (GetMenuStringW(popup, i, text, 256, MF_BYPOSITION) <= 0)
                 continue;   // separator
-            std::string name = text;
+            std::string name = qbtest::utf8(text);
             name = name.substr(0, name.find("(&"));
             SCOPED_TRACE(name);
             EXPECT_NE(std::string::npos, page.find("「" + name + "」"));

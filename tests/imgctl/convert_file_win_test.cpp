@@ -12,12 +12,18 @@
 
 #include "tests/imgctl/test_pictures.h"
 #include "tests/support/files.h"
+#include "tests/support/text.h"
 
 using imgctl::Pixmap;
 using namespace imgctl_test;
 using namespace qbtest;
 
 namespace {
+
+// The program's call, on the tests' UTF-8 paths.
+int convert(const std::string& source, const std::string& target, int type) {
+  return convertImageFile(wide(source).c_str(), wide(target).c_str(), type);
+}
 
 class ConvertImageFile : public ::testing::Test {
  protected:
@@ -36,40 +42,40 @@ class ConvertImageFile : public ::testing::Test {
 }  // namespace
 
 TEST_F(ConvertImageFile, GifOfAValidBmp) {
-  EXPECT_EQ(1, convertImageFile(source_.c_str(), path("temp0.gif").c_str(), 1));
+  EXPECT_EQ(1, convert(source_, path("temp0.gif"), 1));
   EXPECT_EQ(picture_.pixels, gifPixels(path("temp0.gif")).pixels);
   // An existing target is replaced.
-  EXPECT_EQ(1, convertImageFile(source_.c_str(), path("temp0.gif").c_str(), 1));
+  EXPECT_EQ(1, convert(source_, path("temp0.gif"), 1));
   EXPECT_EQ((std::set<std::string>{"temp.bmp", "temp0.gif"}), filesIn(folder_.path()));
 }
 
 TEST_F(ConvertImageFile, TiffReturnsAtOnceEvenWithoutASource) {
-  EXPECT_EQ(3, convertImageFile(path("missing.bmp").c_str(), path("out.tif").c_str(), 3));
-  EXPECT_EQ(3, convertImageFile(source_.c_str(), path("out.tif").c_str(), 3));
+  EXPECT_EQ(3, convert(path("missing.bmp"), path("out.tif"), 3));
+  EXPECT_EQ(3, convert(source_, path("out.tif"), 3));
   EXPECT_EQ((std::set<std::string>{"temp.bmp"}), filesIn(folder_.path()));
 }
 
 TEST_F(ConvertImageFile, MissingOrUnreadableSourceWritesNothing) {
-  EXPECT_EQ(-2, convertImageFile(path("missing.bmp").c_str(), path("out.gif").c_str(), 1));
+  EXPECT_EQ(-2, convert(path("missing.bmp"), path("out.gif"), 1));
   ASSERT_TRUE(writeFile(path("text.bmp"), std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
-  EXPECT_EQ(-2, convertImageFile(path("text.bmp").c_str(), path("out.gif").c_str(), 1));
+  EXPECT_EQ(-2, convert(path("text.bmp"), path("out.gif"), 1));
   const std::string truncated = testDataPath("bmp/malformed/truncated_273_of_1086_bytes.bmp");
-  EXPECT_EQ(-2, convertImageFile(truncated.c_str(), path("out.gif").c_str(), 1));
-  EXPECT_EQ(-2, convertImageFile(truncated.c_str(), path("out.bmp").c_str(), 4));
+  EXPECT_EQ(-2, convert(truncated, path("out.gif"), 1));
+  EXPECT_EQ(-2, convert(truncated, path("out.bmp"), 4));
   EXPECT_EQ((std::set<std::string>{"temp.bmp", "text.bmp"}), filesIn(folder_.path()));
 }
 
 TEST_F(ConvertImageFile, BmpIsCopiedByteForByte) {
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
   ASSERT_TRUE(writeFile(path("copy.bmp"), old));
-  EXPECT_EQ(4, convertImageFile(source_.c_str(), path("copy.bmp").c_str(), 4));
+  EXPECT_EQ(4, convert(source_, path("copy.bmp"), 4));
   EXPECT_EQ(readFileBytes(source_), readFileBytes(path("copy.bmp")));
   EXPECT_EQ((std::set<std::string>{"copy.bmp", "temp.bmp"}), filesIn(folder_.path()));
 }
 
 TEST_F(ConvertImageFile, JpegAndPngThroughTheLibrary) {
-  EXPECT_EQ(0, convertImageFile(source_.c_str(), path("out.jpg").c_str(), 0));
-  EXPECT_EQ(2, convertImageFile(source_.c_str(), path("out.png").c_str(), 2));
+  EXPECT_EQ(0, convert(source_, path("out.jpg"), 0));
+  EXPECT_EQ(2, convert(source_, path("out.png"), 2));
   const std::vector<uint8_t> jpeg = readFileBytes(path("out.jpg")), png = readFileBytes(path("out.png"));
   ASSERT_GT(jpeg.size(), 2u);
   ASSERT_GT(png.size(), 4u);
@@ -78,22 +84,22 @@ TEST_F(ConvertImageFile, JpegAndPngThroughTheLibrary) {
 }
 
 TEST_F(ConvertImageFile, UnknownTypeAndFailedWritesGiveMinusFive) {
-  EXPECT_EQ(-5, convertImageFile(source_.c_str(), path("out.xyz").c_str(), 7));
-  EXPECT_EQ(-5, convertImageFile(source_.c_str(), path("out.xyz").c_str(), -1));
-  EXPECT_EQ(-5, convertImageFile(source_.c_str(), path("no folder\\out.gif").c_str(), 1));
-  EXPECT_EQ(-5, convertImageFile(source_.c_str(), path("no folder\\out.bmp").c_str(), 4));
+  EXPECT_EQ(-5, convert(source_, path("out.xyz"), 7));
+  EXPECT_EQ(-5, convert(source_, path("out.xyz"), -1));
+  EXPECT_EQ(-5, convert(source_, path("no folder\\out.gif"), 1));
+  EXPECT_EQ(-5, convert(source_, path("no folder\\out.bmp"), 4));
   EXPECT_EQ((std::set<std::string>{"temp.bmp"}), filesIn(folder_.path()));
 }
 
-// The working folder of a Japanese user: the second byte of a code page 932
-// character can be 0x5C, the backslash, and must not split the path.
+// A folder whose name ends in the byte 0x5C in code page 932, and a name no
+// ANSI code page of a Japanese Windows holds.
 TEST_F(ConvertImageFile, JapaneseFolderNames) {
   const std::string sub = path("表示画像");
   folder_.makeFolder("表示画像");
-  const std::string target = sub + "\\ソース.gif";
-  EXPECT_EQ(1, convertImageFile(source_.c_str(), target.c_str(), 1));
+  const std::string target = sub + "\\ソース ✓ café.gif";
+  EXPECT_EQ(1, convert(source_, target, 1));
   EXPECT_EQ(picture_.pixels, gifPixels(target).pixels);
-  EXPECT_EQ((std::set<std::string>{"ソース.gif"}), filesIn(sub));
+  EXPECT_EQ((std::set<std::string>{"ソース ✓ café.gif"}), filesIn(sub));
 }
 
 namespace {
@@ -107,7 +113,7 @@ struct Job {
 DWORD WINAPI convertTwenty(void* argument) {
   Job* job = static_cast<Job*>(argument);
   for (int i = 0; i < 20; ++i)
-    if (convertImageFile(job->source.c_str(), job->target.c_str(), 1) == 1 &&
+    if (convert(job->source, job->target, 1) == 1 &&
         gifPixels(job->target).pixels == job->expected.pixels)
       ++job->good;
   return 0;
@@ -126,7 +132,7 @@ TEST_F(ConvertImageFile, TwoThreadsAtOnce) {
   ASSERT_TRUE(writeFile(jobs[1].source, bmpOf(jobs[1].expected)));
   // The photo cannot come back exactly; its expected pixels are what one
   // conversion gives, and every further one must give the same.
-  ASSERT_EQ(1, convertImageFile(jobs[1].source.c_str(), jobs[1].target.c_str(), 1));
+  ASSERT_EQ(1, convert(jobs[1].source, jobs[1].target, 1));
   jobs[1].expected = gifPixels(jobs[1].target);
   HANDLE threads[2];
   for (int t = 0; t < 2; ++t) threads[t] = CreateThread(nullptr, 0, convertTwenty, &jobs[t], 0, nullptr);

@@ -16,6 +16,7 @@
 #include "imgctl/imgctl.h"
 #include "tests/imgctl/test_pictures.h"
 #include "tests/support/files.h"
+#include "tests/support/text.h"
 
 using imgctl::Pixmap;
 using namespace imgctl_test;
@@ -29,6 +30,10 @@ typedef int(__stdcall* WriteGifFn)(const char*, uint32_t, uint32_t);
 typedef int(__stdcall* WriteJpegFn)(const char*, uint32_t, int, uint32_t);
 typedef int(__stdcall* WritePngFn)(const char*, uint32_t, uint32_t);
 typedef void(__stdcall* ReleaseFn)(uint32_t);
+typedef uint32_t(__stdcall* OpenWFn)(const wchar_t*);
+typedef int(__stdcall* WriteGifWFn)(const wchar_t*, uint32_t, uint32_t);
+typedef int(__stdcall* WriteJpegWFn)(const wchar_t*, uint32_t, int, uint32_t);
+typedef int(__stdcall* WritePngWFn)(const wchar_t*, uint32_t, uint32_t);
 
 struct Library {
   HMODULE module = nullptr;
@@ -38,6 +43,11 @@ struct Library {
   WriteJpegFn writeJpeg = nullptr;
   WritePngFn writePng = nullptr;
   ReleaseFn release = nullptr;
+  OpenWFn openW = nullptr;
+  QueryFn queryW = nullptr;
+  WriteGifWFn writeGifW = nullptr;
+  WriteJpegWFn writeJpegW = nullptr;
+  WritePngWFn writePngW = nullptr;
 };
 
 FARPROC byOrdinal(HMODULE m, int ordinal) { return GetProcAddress(m, MAKEINTRESOURCEA(ordinal)); }
@@ -63,6 +73,11 @@ Library loadLibrary() {
   lib.writeJpeg = bind<WriteJpegFn>(lib.module, 24);
   lib.writePng = bind<WritePngFn>(lib.module, 26);
   lib.release = bind<ReleaseFn>(lib.module, 5);
+  lib.openW = bind<OpenWFn>(lib.module, 59);
+  lib.writeJpegW = bind<WriteJpegWFn>(lib.module, 60);
+  lib.writePngW = bind<WritePngWFn>(lib.module, 61);
+  lib.writeGifW = bind<WriteGifWFn>(lib.module, 62);
+  lib.queryW = bind<QueryFn>(lib.module, 64);
   return lib;
 }
 
@@ -72,6 +87,7 @@ class ImgctlDll : public ::testing::Test {
     lib_ = loadLibrary();
     ASSERT_NE(nullptr, lib_.module);
     ASSERT_TRUE(lib_.open && lib_.query && lib_.writeGif && lib_.writeJpeg && lib_.writePng && lib_.release);
+    ASSERT_TRUE(lib_.openW && lib_.queryW && lib_.writeGifW && lib_.writeJpegW && lib_.writePngW);
   }
   void TearDown() override {
     if (lib_.module) FreeLibrary(lib_.module);
@@ -97,7 +113,7 @@ Pixmap fewColours(int w, int h, uint32_t seed) {
 }  // namespace
 
 TEST_F(ImgctlDll, ExportsByOrdinalOnly) {
-  for (int ordinal : {5, 10, 23, 24, 26, 56, 57, 58}) EXPECT_NE(nullptr, byOrdinal(lib_.module, ordinal)) << ordinal;
+  for (int ordinal : {5, 10, 23, 24, 26, 56, 57, 58, 59, 60, 61, 62, 63, 64}) EXPECT_NE(nullptr, byOrdinal(lib_.module, ordinal)) << ordinal;
   EXPECT_EQ(nullptr, byOrdinal(lib_.module, 1));
   EXPECT_EQ(nullptr, GetProcAddress(lib_.module, "imgctlOpen"));
   EXPECT_EQ(nullptr, GetProcAddress(lib_.module, "imgctlOpen@4"));
@@ -136,6 +152,33 @@ TEST_F(ImgctlDll, OpenQueryWriteRelease) {
   EXPECT_EQ(0, lib_.writeGif(path("again.gif").c_str(), image, 0));
   lib_.release(image);  // twice: ignored
   EXPECT_EQ((std::set<std::string>{"in.bmp", "out.gif"}), filesIn(folder_.path()));
+}
+
+// The UTF-16 entries take names no ANSI code page holds; the ANSI entries
+// cannot name such a file and fail as for a missing one.
+TEST_F(ImgctlDll, WideEntriesTakeAnyNameTheFileSystemHolds) {
+  const Pixmap picture = fewColours(17, 9, 5);
+  const std::string source = writeBmp("한국어 ✓.bmp", picture);
+  EXPECT_EQ(0u, lib_.open(source.c_str()));
+  const uint32_t image = lib_.openW(wide(source).c_str());
+  ASSERT_NE(0u, image);
+  uint32_t sizeA = 0, sizeB = 0;
+  ASSERT_NE(0, lib_.queryW(image, nullptr, &sizeA, nullptr, &sizeB));
+  std::vector<uint8_t> a(sizeA), b(sizeB);
+  ASSERT_NE(0, lib_.queryW(image, a.data(), &sizeA, b.data(), &sizeB));
+  EXPECT_EQ(source, utf8(reinterpret_cast<const wchar_t*>(b.data())));
+  const struct {
+    const char* name;
+    int (*write)(const Library&, const std::wstring&, uint32_t);
+  } writers[] = {
+      {"café 😀.gif", [](const Library& l, const std::wstring& p, uint32_t i) { return l.writeGifW(p.c_str(), i, 0); }},
+      {"Ελλάδα.jpg", [](const Library& l, const std::wstring& p, uint32_t i) { return l.writeJpegW(p.c_str(), i, 90, 0); }},
+      {"✓ 1.png", [](const Library& l, const std::wstring& p, uint32_t i) { return l.writePngW(p.c_str(), i, 0); }},
+  };
+  for (const auto& w : writers) EXPECT_NE(0, w.write(lib_, wide(path(w.name)), image)) << w.name;
+  EXPECT_EQ(picture.pixels, gifPixels(path("café 😀.gif")).pixels);
+  lib_.release(image);
+  EXPECT_EQ((std::set<std::string>{"한국어 ✓.bmp", "café 😀.gif", "Ελλάδα.jpg", "✓ 1.png"}), filesIn(folder_.path()));
 }
 
 TEST_F(ImgctlDll, UnknownHandlesFailCleanly) {
@@ -381,7 +424,7 @@ TEST_F(ImgctlDll, TurnFramesSpliceUnderOneGlobalTable) {
   ASSERT_TRUE(imgctlTurnPalette(logo.pixels.data(), logo.width, logo.height, logo.width * 4, fillColorref, palette));
   ASSERT_GT(palette.count, 5u);
   EXPECT_EQ((std::vector<uint8_t>{0x30, 0x50, 0xA0}), std::vector<uint8_t>(palette.rgb, palette.rgb + 3));
-  std::vector<std::string> frames;
+  FramePaths frames;
   for (int step = 0; step < 2; ++step) {
     const Pixmap turned = rotatedOnFill(logo, step * 30.0, fill);
     // Rows 8 bytes longer than the pixels, the padding full of junk.
@@ -393,11 +436,11 @@ TEST_F(ImgctlDll, TurnFramesSpliceUnderOneGlobalTable) {
     frames.push_back(path(step ? "temp1.gif" : "temp0.gif"));
     EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(frames.back().c_str(), rows.data(), turned.width,
                                                               turned.height, stride, palette, true));
-    EXPECT_EQ(padded(palette), tablesOf(frames.back()).global);
+    EXPECT_EQ(padded(palette), tablesOf(frames.back().string()).global);
     const std::string tight = path("tight.gif");
-    EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(tight.c_str(), turned.pixels.data(), turned.width,
+    EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(wide(tight).c_str(), turned.pixels.data(), turned.width,
                                                               turned.height, turned.width * 4, palette, true));
-    EXPECT_EQ(readFileBytes(frames.back()), readFileBytes(tight));
+    EXPECT_EQ(readFileBytes(frames.back().string()), readFileBytes(tight));
     DeleteFileA(tight.c_str());
   }
   GifParams params = {};
@@ -422,20 +465,20 @@ TEST_F(ImgctlDll, FrameFallsBackToItsOwnPaletteOnlyWhenAllowed) {
   for (int i = 0; i < 12; ++i) grey.rgb[i] = uint8_t(0x55 * (i / 3));
   const uint32_t* px = photo.pixels.data();
   const int w = photo.width, h = photo.height;
-  EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(path("kept.gif").c_str(), px, w, h, w * 4, grey, false));
+  EXPECT_EQ(IMGCTL_USED_SHARED_PALETTE, imgctlWriteFrameGif(wide(path("kept.gif")).c_str(), px, w, h, w * 4, grey, false));
   EXPECT_EQ(padded(grey), tablesOf(path("kept.gif")).global);
-  EXPECT_EQ(IMGCTL_USED_OWN_PALETTE, imgctlWriteFrameGif(path("own.gif").c_str(), px, w, h, w * 4, grey, true));
+  EXPECT_EQ(IMGCTL_USED_OWN_PALETTE, imgctlWriteFrameGif(wide(path("own.gif")).c_str(), px, w, h, w * 4, grey, true));
   EXPECT_EQ(768u, tablesOf(path("own.gif")).global.size());
 
   ImgctlPalette none;
   ImgctlPalette turn;
-  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), px, w, h, w * 4, none, true));
-  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), px, w, h, w * 4 - 4, grey, true));
-  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), nullptr, w, h, w * 4, grey, true));
-  EXPECT_EQ(0, imgctlWriteFrameGif(path("x.gif").c_str(), px, 0, h, w * 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(wide(path("x.gif")).c_str(), px, w, h, w * 4, none, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(wide(path("x.gif")).c_str(), px, w, h, w * 4 - 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(wide(path("x.gif")).c_str(), nullptr, w, h, w * 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(wide(path("x.gif")).c_str(), px, 0, h, w * 4, grey, true));
   EXPECT_EQ(0, imgctlWriteGifWithPalette(path("x.gif").c_str(), px, w, h, w * 4, grey.rgb, 257, 0));
   EXPECT_EQ(0, imgctlWriteGifWithPalette(path("x.gif").c_str(), px, w, h, w * 4, grey.rgb, 4, 4));
-  EXPECT_EQ(0, imgctlWriteFrameGif(path("no such folder\\x.gif").c_str(), px, w, h, w * 4, grey, true));
+  EXPECT_EQ(0, imgctlWriteFrameGif(wide(path("no such folder\\x.gif")).c_str(), px, w, h, w * 4, grey, true));
   EXPECT_FALSE(imgctlTurnPalette(px, w, h, w * 2, 0, turn));
   EXPECT_EQ(0, imgctlMakeTurnPalette(px, w, h, w * 4, 0, turn.rgb, nullptr));
   EXPECT_EQ((std::set<std::string>{"kept.gif", "own.gif"}), filesIn(folder_.path()));
@@ -457,7 +500,7 @@ DWORD WINAPI writeFrames(void* argument) {
   for (size_t i = size_t(job->first); i < job->frames->size(); i += size_t(job->step)) {
     const Pixmap& f = (*job->frames)[i];
     const std::string name = job->folder + "\\temp" + std::to_string(i) + ".gif";
-    if (imgctlWriteFrameGif(name.c_str(), f.pixels.data(), f.width, f.height, f.width * 4, *job->palette, true,
+    if (imgctlWriteFrameGif(wide(name).c_str(), f.pixels.data(), f.width, f.height, f.width * 4, *job->palette, true,
                             job->oneThread) != 0)
       ++job->good;
   }

@@ -7,6 +7,7 @@
 #include "picture/picture.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -26,7 +27,7 @@ class PictureTest : public ::testing::Test {
     if (picture) releasePicture(picture);
   }
   Picture* load(const std::string& path) {
-    picture = createPicture(path.c_str(), testWindow());
+    picture = createPicture(wide(path).c_str(), testWindow());
     return picture;
   }
   COLORREF surfacePixel(int x, int y) { return GetPixel(picture->surfaceDC, x, y); }
@@ -101,7 +102,7 @@ TEST_F(PictureTest, UndecodableFileGivesAnEmptyPicture) {
   EXPECT_EQ(1, renderPicture(picture));
   EXPECT_EQ(-1, renderStill(picture));
   EXPECT_EQ(nullptr, picture->surfaceDC);
-  EXPECT_STREQ("この画像を表示できません", unshownText(picture));
+  EXPECT_EQ("この画像を表示できません", utf8(unshownText(picture)));
   HDC screen = GetDC(nullptr);
   EXPECT_EQ(-1, drawPicture(picture, screen));
   ReleaseDC(nullptr, screen);
@@ -152,18 +153,7 @@ TEST_F(PictureTest, SurfaceIsGrayBeforeTheImageIsDrawn) {
   picture->surfaceWidth = picture->surfaceHeight = 60000;
   EXPECT_EQ(-1, renderStill(picture));
   EXPECT_EQ(nullptr, picture->surfaceDC);
-  EXPECT_STREQ("画像が大きすぎて表示できません", unshownText(picture));
-}
-
-TEST(ToWidePath, ConvertsJapaneseAndRefusesWhatDoesNotFit) {
-  wchar_t wide[MAX_PATH];
-  EXPECT_TRUE(toWidePath("C:\\写真\\a.jpg", wide, MAX_PATH));
-  EXPECT_STREQ(L"C:\\写真\\a.jpg", wide);
-  std::string longPath(MAX_PATH, 'a');
-  EXPECT_FALSE(toWidePath(longPath.c_str(), wide, MAX_PATH));
-  EXPECT_EQ(L'\0', wide[0]);
-  EXPECT_FALSE(toWidePath("C:\\\x81", wide, MAX_PATH));  // a lead byte with no trail
-  EXPECT_EQ(L'\0', wide[0]);
+  EXPECT_EQ("画像が大きすぎて表示できません", utf8(unshownText(picture)));
 }
 
 }  // namespace

@@ -21,13 +21,16 @@
 
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
+#include "tests/support/files.h"
+#include "tests/support/text.h"
+
+using qbtest::readFile;
+using qbtest::utf8;
+using qbtest::wide;
 
 namespace {
 
-std::string fromEnvironment(const char* name) {
-  const char* value = getenv(name);
-  return value != NULL ? value : "";
-}
+std::string fromEnvironment(const char* name) { return qbtest::environmentValue(name); }
 
 std::string releaseFile(const std::string& name) {
   return fromEnvironment("QB_RELEASE_DIR") + "\\" + name;
@@ -49,26 +52,26 @@ struct VersionBlock {
   const VS_FIXEDFILEINFO* fixed = NULL;
 
   std::string text(const char* name) const {
-    char* value = NULL;
+    wchar_t* value = NULL;
     UINT length = 0;
-    std::string path = std::string("\\StringFileInfo\\041104B0\\") + name;
-    if (!VerQueryValueA(bytes.data(), path.c_str(), (void**)&value, &length) || value == NULL)
+    std::wstring path = L"\\StringFileInfo\\041104B0\\" + wide(name);
+    if (!VerQueryValueW(bytes.data(), path.c_str(), (void**)&value, &length) || value == NULL)
       return "";
-    return value;
+    return utf8(value);
   }
 };
 
 testing::AssertionResult readVersion(const std::string& path, VersionBlock* out) {
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  DWORD size = GetFileVersionInfoSizeW(wide(path).c_str(), &ignored);
   if (size == 0)
     return testing::AssertionFailure() << path << " has no version resource";
   out->bytes.resize(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, out->bytes.data()))
-    return testing::AssertionFailure() << "GetFileVersionInfoA(" << path << ") failed";
+  if (!GetFileVersionInfoW(wide(path).c_str(), 0, size, out->bytes.data()))
+    return testing::AssertionFailure() << "GetFileVersionInfoW(" << path << ") failed";
   void* fixed = NULL;
   UINT length = 0;
-  if (!VerQueryValueA(out->bytes.data(), "\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO))
+  if (!VerQueryValueW(out->bytes.data(), L"\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO))
     return testing::AssertionFailure() << path << " has no fixed version block";
   out->fixed = static_cast<const VS_FIXEDFILEINFO*>(fixed);
   return testing::AssertionSuccess();
@@ -116,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Release, VersionResource, testing::ValuesIn(kBinaries),
 // scales a window, and it ignores the rest. The common controls are checked
 // in the running program, below.
 TEST(ReleaseManifest, IsEmbeddedAsResourceOneWithItsDeclarations) {
-  HMODULE program = LoadLibraryExA(releaseFile("quobixlens.exe").c_str(), NULL,
+  HMODULE program = LoadLibraryExW(wide(releaseFile("quobixlens.exe")).c_str(), NULL,
                                    LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(nullptr, program);
   HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
@@ -145,11 +148,12 @@ std::string loadedModule(DWORD processId, const char* name) {
   if (snapshot == INVALID_HANDLE_VALUE)
     return "";
   std::string path;
-  MODULEENTRY32 entry = {};
+  MODULEENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
-    if (lowered(entry.szModule) == name) {
-      path = entry.szExePath;
+  for (BOOL more = Module32FirstW(snapshot, &entry); more;
+       more = Module32NextW(snapshot, &entry)) {
+    if (lowered(utf8(entry.szModule)) == name) {
+      path = utf8(entry.szExePath);
       break;
     }
   }
@@ -215,18 +219,6 @@ HWND waitWindowTitled(const App& app, const char* title) {
   return NULL;
 }
 
-std::string readFile(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == NULL)
-    return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  fclose(file);
-  return bytes;
-}
-
 // The colour GDI+ decodes at (x, y) of a picture file; false when it cannot
 // read the file.
 bool decodedColour(const std::string& path, int x, int y, int* width, int* height,
@@ -237,9 +229,7 @@ bool decodedColour(const std::string& path, int x, int y, int* width, int* heigh
     return false;
   bool ok = false;
   {
-    std::wstring wide(MAX_PATH, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], MAX_PATH));
-    Gdiplus::Bitmap bitmap(wide.c_str());
+    Gdiplus::Bitmap bitmap(wide(path).c_str());
     Gdiplus::Color pixel;
     if (bitmap.GetLastStatus() == Gdiplus::Ok && bitmap.GetPixel(x, y, &pixel) == Gdiplus::Ok) {
       *width = (int)bitmap.GetWidth();

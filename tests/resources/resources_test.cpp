@@ -2,10 +2,10 @@
 // menu texts and states, every dialog's controls (id, class, text, style,
 // place and size in dialog units), the icon sizes and the logo bitmap.
 //
-// The expected texts are narrow literals, so the compiler has turned them
-// into code page 932 bytes; under Wine with a Japanese locale the A
-// functions return the resource texts in the same code page, and a wrong
-// character, a missing space or a wrong id shows up as a byte difference.
+// The expected texts are UTF-8 literals and the resource texts are read
+// with the W functions and turned into UTF-8, so they compare whatever the
+// ANSI code page is; a wrong character, a missing space or a wrong id shows
+// up as a byte difference.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/support/text.h"
+
+using qbtest::utf8;
 
 namespace {
 
@@ -24,9 +27,9 @@ HINSTANCE instance() { return GetModuleHandleA(nullptr); }
 
 std::string windowText(HWND window)
 {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
+    wchar_t buffer[512] = {};
+    GetWindowTextW(window, buffer, 512);
+    return utf8(buffer);
 }
 
 std::string className(HWND window)
@@ -37,14 +40,15 @@ std::string className(HWND window)
 }
 
 // ---------------------------------------------------------------------------
-// Code page
+// Character set
 
-TEST(ResourceTexts, TestLiteralsAndWineSpeakCodePage932)
+TEST(ResourceTexts, TestLiteralsAreUtf8)
 {
-    // Without these two the byte comparisons below would compare nonsense.
-    EXPECT_EQ(932u, GetACP());
-    EXPECT_STREQ("\xb7\xac\xdd\xbe\xd9", "ｷｬﾝｾﾙ");
-    EXPECT_STREQ("\x94\x7b\x81\x40\x81\x40\x91\xac", "倍　　速");
+    // Without this the byte comparisons below would compare nonsense: the
+    // half-width katakana and the ideographic space are where another
+    // character set would differ.
+    EXPECT_STREQ("\xef\xbd\xb7\xef\xbd\xac\xef\xbe\x9d\xef\xbd\xbe\xef\xbe\x99", "ｷｬﾝｾﾙ");
+    EXPECT_STREQ("\xe5\x80\x8d\xe3\x80\x80\xe3\x80\x80\xe9\x80\x9f", "倍　　速");
 }
 
 // ---------------------------------------------------------------------------
@@ -97,18 +101,18 @@ struct ItemInfo {
 
 ItemInfo itemAt(HMENU menu, int position)
 {
-    char buffer[256] = {};
-    MENUITEMINFOA info = {};
+    wchar_t buffer[256] = {};
+    MENUITEMINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
     info.dwTypeData = buffer;
-    info.cch = sizeof buffer;
+    info.cch = 256;
     ItemInfo out;
-    if (GetMenuItemInfoA(menu, position, TRUE, &info)) {
+    if (GetMenuItemInfoW(menu, position, TRUE, &info)) {
         out.type = info.fType;
         out.state = info.fState;
         out.id = info.wID;
-        out.text = buffer;
+        out.text = utf8(buffer);
     }
     return out;
 }
@@ -330,7 +334,8 @@ protected:
     }
     void SetUp() override
     {
-        dialog = CreateDialogParamA(instance(), GetParam().name, nullptr, quietDialogProc, 0);
+        dialog = CreateDialogParamW(instance(), qbtest::wide(GetParam().name).c_str(), nullptr,
+                                    quietDialogProc, 0);
     }
     void TearDown() override { if (dialog) DestroyWindow(dialog); }
 
@@ -357,11 +362,11 @@ TEST_P(DialogTest, FrameTitleFontAndClientSize)
               style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CHILD));
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
 
-    LOGFONTA font = {};
+    LOGFONTW font = {};
     HFONT handle = HFONT(SendMessageA(dialog, WM_GETFONT, 0, 0));
     ASSERT_NE(nullptr, handle);
-    ASSERT_NE(0, GetObjectA(handle, sizeof font, &font));
-    EXPECT_STREQ("ＭＳ Ｐゴシック", font.lfFaceName);
+    ASSERT_NE(0, GetObjectW(handle, sizeof font, &font));
+    EXPECT_EQ("ＭＳ Ｐゴシック", utf8(font.lfFaceName));
     HDC screen = GetDC(nullptr);
     EXPECT_EQ(-MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72), font.lfHeight);
     ReleaseDC(nullptr, screen);
@@ -444,7 +449,8 @@ TEST_P(RadioGroupTest, ClickingOneRadioClearsOnlyItsGroup)
     const RadioGroup &g = GetParam();
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_BAR_CLASSES};
     InitCommonControlsEx(&init);
-    HWND dialog = CreateDialogParamA(instance(), g.dialog, nullptr, quietDialogProc, 0);
+    HWND dialog = CreateDialogParamW(instance(), qbtest::wide(g.dialog).c_str(), nullptr,
+                                     quietDialogProc, 0);
     ASSERT_NE(nullptr, dialog);
     if (g.neighbour)
         CheckDlgButton(dialog, g.neighbour, BST_CHECKED);

@@ -18,6 +18,7 @@
 #include "tests/rotation/checks.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
@@ -25,12 +26,6 @@ namespace {
 
 const uint32_t red = 0xff0000;
 const COLORREF redColorref = RGB(255, 0, 0);
-
-std::wstring wide(const std::string& path) {
-  wchar_t buffer[MAX_PATH];
-  EXPECT_TRUE(toWidePath(path.c_str(), buffer, MAX_PATH)) << path;
-  return buffer;
-}
 
 class RotationTest : public ::testing::Test {
  protected:
@@ -43,7 +38,7 @@ class RotationTest : public ::testing::Test {
   }
   Picture* load(const std::string& relative) {
     if (picture) releasePicture(picture);
-    picture = createPicture(testDataPath(relative).c_str(), testWindow());
+    picture = createPicture(wide(testDataPath(relative)).c_str(), testWindow());
     return picture;
   }
   uint32_t surfaceColour(int x, int y) {
@@ -308,7 +303,7 @@ TEST_F(RotationTest, AnimatedOrEmptyPicturesWriteNothing) {
   // A file GDI+ could not decode gives a picture without image.
   folder.write("broken.png", "not a picture");
   if (picture) releasePicture(picture);
-  picture = createPicture(folder.file("broken.png").c_str(), testWindow());
+  picture = createPicture(wide(folder.file("broken.png")).c_str(), testWindow());
   ASSERT_NE(nullptr, picture);
   EXPECT_EQ(0, renderRotatedToFile(picture, FileTypePng, wide(path).c_str(), 0, Argb32, 0, 0,
                                    nullptr, nullptr));
@@ -323,11 +318,11 @@ TEST_F(RotationTest, GifSaveGoesThroughItsOwnTemporaryFileAndLeavesNone) {
   ScratchFolder work, out;
   // The animated-GIF worker's file of the same folder is not touched.
   work.write("temp.bmp", "the worker's frame");
-  std::strcpy(app.workFolder, work.path().c_str());
+  lstrcpyW(app.workFolder, wide(work.path()).c_str());
   app.rotation.angleDegrees = 30;
   float xdpi, ydpi;
   BitmapKind kind = chooseBitmapKind(FileTypeGif, picture, &xdpi, &ydpi);
-  ASSERT_EQ(1, saveGifFile(picture, out.file("turned.gif").c_str(), kind, xdpi, ydpi));
+  ASSERT_EQ(1, saveGifFile(picture, wide(out.file("turned.gif")).c_str(), kind, xdpi, ydpi));
   EXPECT_EQ(std::set<std::string>{"temp.bmp"}, filesIn(work.path()));
   EXPECT_TRUE(readFile(work.file("temp.bmp")) == "the worker's frame");
   RawPicture saved;
@@ -339,31 +334,31 @@ TEST_F(RotationTest, GifSaveGoesThroughItsOwnTemporaryFileAndLeavesNone) {
                   [&](int x, int y) { return saved.at(x, y); });
 
   // A conversion that cannot write its target still removes the BMP.
-  EXPECT_LT(saveGifFile(picture, out.file("missing\\x.gif").c_str(), kind, xdpi, ydpi), 0);
+  EXPECT_LT(saveGifFile(picture, wide(out.file("missing\\x.gif")).c_str(), kind, xdpi, ydpi), 0);
   EXPECT_EQ(std::set<std::string>{"temp.bmp"}, filesIn(work.path()));
-  app.workFolder[0] = '\0';
+  app.workFolder[0] = L'\0';
 }
 
 TEST_F(RotationTest, GifSaveWithoutAWorkingFolderWritesNothing) {
   ASSERT_NE(nullptr, load("rotation/quadrants_300x400.png"));
   ScratchFolder out;
-  app.workFolder[0] = '\0';
-  EXPECT_EQ(-6, saveGifFile(picture, out.file("x.gif").c_str(), Rgb24WithResolution, 96, 96));
+  app.workFolder[0] = L'\0';
+  EXPECT_EQ(-6, saveGifFile(picture, wide(out.file("x.gif")).c_str(), Rgb24WithResolution, 96, 96));
   EXPECT_TRUE(filesIn(out.path()).empty());
   // The current folder is not used instead of the missing working folder.
-  char current[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, current);
-  EXPECT_FALSE(fileExists(std::string(current) + "\\savetemp.bmp"));
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  EXPECT_FALSE(fileExists(utf8(current) + "\\savetemp.bmp"));
 }
 
 TEST_F(RotationTest, GifSaveOfAnAnimationIsRefused) {
   ASSERT_NE(nullptr, load("rotation/anim_15_frames_30x20.gif"));
   ScratchFolder work, out;
-  std::strcpy(app.workFolder, work.path().c_str());
-  EXPECT_EQ(-7, saveGifFile(picture, out.file("x.gif").c_str(), Rgb24WithResolution, 96, 96));
+  lstrcpyW(app.workFolder, wide(work.path()).c_str());
+  EXPECT_EQ(-7, saveGifFile(picture, wide(out.file("x.gif")).c_str(), Rgb24WithResolution, 96, 96));
   EXPECT_TRUE(filesIn(out.path()).empty());
   EXPECT_TRUE(filesIn(work.path()).empty());
-  app.workFolder[0] = '\0';
+  app.workFolder[0] = L'\0';
 }
 
 // --- findEncoderClsid --------------------------------------------------------
@@ -399,32 +394,32 @@ TEST(SiblingTemp, LandsInTheTargetsOwnFolderAndReplacesIt) {
   std::string target = folder.file("表示\\a.png");
   folder.write("表示\\a.png", "old");
   std::wstring inside = wide(folder.file("表示\\"));
-  wchar_t temp[MAX_PATH];
-  ASSERT_TRUE(makeSiblingTemp(wide(target).c_str(), temp));
-  EXPECT_EQ(0, std::wcsncmp(temp, inside.c_str(), inside.size()));
-  EXPECT_EQ(nullptr, std::wcschr(temp + inside.size(), L'\\'));
-  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+  std::filesystem::path temp;
+  ASSERT_TRUE(makeSiblingTemp(wide(target), &temp));
+  EXPECT_EQ(0, temp.native().compare(0, inside.size(), inside));
+  EXPECT_EQ(std::wstring::npos, temp.native().find(L'\\', inside.size()));
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
   DWORD written = 0;
   WriteFile(file, "new", 3, &written, nullptr);
   CloseHandle(file);
-  ASSERT_TRUE(replaceWithTemp(temp, wide(target).c_str()));
+  ASSERT_TRUE(replaceWithTemp(temp, wide(target)));
   EXPECT_TRUE(readFile(target) == "new");
   EXPECT_EQ(std::set<std::string>{"a.png"}, filesIn(folder.file("表示")));
 
   // No folder, no temporary file.
-  EXPECT_FALSE(makeSiblingTemp(wide(folder.file("nowhere\\a.png")).c_str(), temp));
-  EXPECT_EQ(L'\0', temp[0]);
+  EXPECT_FALSE(makeSiblingTemp(wide(folder.file("nowhere\\a.png")), &temp));
+  EXPECT_TRUE(temp.empty());
 
   // A read-only target is refused before anything is written, and is never
   // replaced (Wine's move would replace it, Windows' would not).
   std::string locked = folder.file("locked.png");
   folder.write("locked.png", "protected");
-  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(makeSiblingTemp(wide(locked).c_str(), temp));
-  EXPECT_FALSE(writeFileReplacing(locked, "new", 3));
+  SetFileAttributesW(wide(locked).c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(makeSiblingTemp(wide(locked), &temp));
+  EXPECT_FALSE(writeFileReplacing(wide(locked), "new", 3));
   EXPECT_TRUE(readFile(locked) == "protected");
-  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(wide(locked).c_str(), FILE_ATTRIBUTE_NORMAL);
 
   // A target whose path is as long as a path may be still gets a temporary
   // file that fits, and is replaced.
@@ -433,11 +428,11 @@ TEST(SiblingTemp, LandsInTheTargetsOwnFolderAndReplacesIt) {
   std::string deep = folder.path();
   while (deep.size() < 246) {
     deep += "\\" + std::string(std::min<size_t>(60, 246 - deep.size()), 'd');
-    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep.size();
+    ASSERT_TRUE(CreateDirectoryW(wide(deep).c_str(), nullptr)) << deep.size();
   }
   std::string longTarget = deep + "\\" + std::string(MAX_PATH - 2 - deep.size(), 'n');
   ASSERT_EQ(MAX_PATH - 1, longTarget.size());
-  EXPECT_TRUE(writeFileReplacing(longTarget, "long", 4));
+  EXPECT_TRUE(writeFileReplacing(wide(longTarget), "long", 4));
   EXPECT_TRUE(readFile(longTarget) == "long");
   EXPECT_EQ(std::set<std::string>{longTarget.substr(deep.size() + 1)}, filesIn(deep));
 }

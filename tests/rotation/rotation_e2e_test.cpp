@@ -474,7 +474,9 @@ TEST_F(RotationE2e, EveryExtensionSavesItsFormatAsShown) {
   } targets[] = {{"a.jpg", "JPEG", 8, 40},  {"b.JPG", "JPEG", 8, 40},  {"c.jpeg", "JPEG", 8, 40},
                  {"d.jfif", "JPEG", 8, 40}, {"e.png", "PNG", 3, 12},   {"f.bmp", "BMP3", 3, 12},
                  {"g.tif", "TIFF", 3, 12},  {"h.tiff", "TIFF", 3, 12}, {"i.gif", "GIF", 3, 12},
-                 {"j.GIF", "GIF", 3, 12}};
+                 {"j.GIF", "GIF", 3, 12},
+                 // Names no ANSI code page of a Japanese Windows holds.
+                 {"café ✓ 한국어.png", "PNG", 3, 12}, {"Ελλάδα 😀.gif", "GIF", 3, 12}};
   for (const auto& t : targets) {
     SCOPED_TRACE(t.name);
     saveAs(app, folder.file(t.name));
@@ -495,7 +497,7 @@ TEST_F(RotationE2e, EveryExtensionSavesItsFormatAsShown) {
   expectMessage(app, "無効なファイルタイプです", "Invalid file type", dialog);
   EXPECT_EQ(0u, filesIn(folder.path()).count("k.xyz"));
   // No temporary file is left anywhere.
-  EXPECT_EQ(11u, filesIn(folder.path()).size());
+  EXPECT_EQ(13u, filesIn(folder.path()).size());
   EXPECT_TRUE(workFolderFiles().empty());
 }
 

@@ -14,23 +14,25 @@
 #include "shell/shell.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
 namespace {
 
-// A drop of the given paths, as Explorer hands it over.
+// A drop of the given paths, as Explorer hands it over: UTF-16 names.
 HDROP makeDrop(const std::vector<std::string>& paths) {
-  size_t size = sizeof(DROPFILES) + 2;  // the list ends with an empty name
-  for (const std::string& path : paths) size += path.size() + 1;
+  size_t size = sizeof(DROPFILES) + 2 * sizeof(wchar_t);  // the list ends with an empty name
+  for (const std::string& path : paths) size += (wide(path).size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
   DROPFILES* header = static_cast<DROPFILES*>(GlobalLock(memory));
   header->pFiles = sizeof(DROPFILES);
-  header->fWide = FALSE;
-  char* list = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
+  header->fWide = TRUE;
+  wchar_t* list = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES));
   for (const std::string& path : paths) {
-    std::memcpy(list, path.c_str(), path.size() + 1);
-    list += path.size() + 1;
+    std::wstring name = wide(path);
+    std::memcpy(list, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    list += name.size() + 1;
   }
   GlobalUnlock(memory);
   return static_cast<HDROP>(memory);
@@ -45,7 +47,9 @@ class DropTest : public ::testing::Test {
     folder.write("second.png", readFile(testDataPath("pictures/painting_tiny_21x32.png")));
     folder.write("scan.tif", readFile(testDataPath("pictures/photo_lzw_128x128.tif")));
     folder.write("notes.txt", "text");
-    lstrcpyA(app.currentPath, "C:\\before\\shown.png");
+    // Names no ANSI code page of a Japanese Windows holds.
+    folder.write("café 한국어 😀.png", readFile(testDataPath("pictures/painting_tiny_21x32.png")));
+    lstrcpyW(app.currentPath, L"C:\\before\\shown.png");
   }
   void TearDown() override { releaseCurrentPicture(); }
   int drop(const std::vector<std::string>& paths) {
@@ -59,7 +63,7 @@ class DropTest : public ::testing::Test {
 
 TEST_F(DropTest, UpperCaseJpgIsAccepted) {
   EXPECT_EQ(0, drop({folder.file("PHOTO.JPG")}));
-  EXPECT_EQ(folder.file("PHOTO.JPG"), std::string(app.currentPath));
+  EXPECT_EQ(folder.file("PHOTO.JPG"), utf8(app.currentPath));
   ASSERT_NE(nullptr, app.currentPicture);
   EXPECT_EQ(100u, app.currentPicture->imageWidth);
   EXPECT_EQ(-1, app.animationState);
@@ -70,31 +74,38 @@ TEST_F(DropTest, PositionInTheDropListIsTheResult) {
   EXPECT_EQ(21u, app.currentPicture->imageWidth);
 }
 
+TEST_F(DropTest, AnyNameTheFileSystemHoldsOpens) {
+  EXPECT_EQ(5, drop({folder.file("café 한국어 😀.png")}));
+  EXPECT_EQ(folder.file("café 한국어 😀.png"), utf8(app.currentPath));
+  ASSERT_NE(nullptr, app.currentPicture);
+  EXPECT_EQ(21u, app.currentPicture->imageWidth);
+}
+
 TEST_F(DropTest, TiffAndOtherFilesAreRefusedWithPathAndPictureKept) {
   ASSERT_EQ(5, drop({folder.file("second.png")}));
   Picture* shown = app.currentPicture;
-  std::string shownPath = app.currentPath;
+  std::string shownPath = utf8(app.currentPath);
   EXPECT_EQ(-1, drop({folder.file("scan.tif")}));
-  EXPECT_EQ(shownPath, std::string(app.currentPath));
+  EXPECT_EQ(shownPath, utf8(app.currentPath));
   EXPECT_EQ(shown, app.currentPicture);
   EXPECT_EQ(-1, drop({folder.file("notes.txt")}));
-  EXPECT_EQ(shownPath, std::string(app.currentPath));
+  EXPECT_EQ(shownPath, utf8(app.currentPath));
   EXPECT_EQ(shown, app.currentPicture);
 }
 
 TEST_F(DropTest, OnlyTheFirstOfSeveralFilesOpens) {
   EXPECT_EQ(5, drop({folder.file("second.png"), folder.file("PHOTO.JPG"), folder.file("scan.tif")}));
-  EXPECT_EQ(folder.file("second.png"), std::string(app.currentPath));
+  EXPECT_EQ(folder.file("second.png"), utf8(app.currentPath));
   // The first file decides, also when it is refused.
   EXPECT_EQ(-1, drop({folder.file("scan.tif"), folder.file("PHOTO.JPG")}));
-  EXPECT_EQ(folder.file("second.png"), std::string(app.currentPath));
+  EXPECT_EQ(folder.file("second.png"), utf8(app.currentPath));
 }
 
 TEST_F(DropTest, EmptyDropChangesNothing) {
   // Wine's shell counts an empty list as one empty name, which is refused
   // like a file of the wrong kind; either way nothing changes.
   EXPECT_GT(0, drop({}));
-  EXPECT_STREQ("C:\\before\\shown.png", app.currentPath);
+  EXPECT_STREQ(L"C:\\before\\shown.png", app.currentPath);
   EXPECT_EQ(nullptr, app.currentPicture);
 }
 
@@ -102,7 +113,7 @@ TEST_F(DropTest, PathLongerThanTheBufferIsRefusedNotCut) {
   // Cut to 259 characters this would name "...PHOTO.JPG" one level up.
   std::string longPath = "C:\\" + std::string(250, 'd') + "\\PHOTO.JPG";
   EXPECT_EQ(-1, drop({longPath}));
-  EXPECT_STREQ("C:\\before\\shown.png", app.currentPath);
+  EXPECT_STREQ(L"C:\\before\\shown.png", app.currentPath);
   EXPECT_EQ(nullptr, app.currentPicture);
 }
 
@@ -115,14 +126,14 @@ TEST_F(DropTest, AcceptedFileThatDoesNotDecodeStillShowsAnEmptyPicture) {
 
 TEST(LoadByPath, RefusesNamesWithoutAPictureExtensionAndKeepsTheShownPicture) {
   resetAppState();
-  ASSERT_EQ(1, loadByPath(testDataPath("pictures/painting_tiny_21x32.png").c_str(), testWindow()));
+  ASSERT_EQ(1, loadByPath(wide(testDataPath("pictures/painting_tiny_21x32.png")).c_str(), testWindow()));
   Picture* shown = app.currentPicture;
-  EXPECT_EQ(-1, loadByPath("C:\\pics\\jpg", testWindow()));
-  EXPECT_EQ(-1, loadByPath("C:\\pics\\notes.txt", testWindow()));
+  EXPECT_EQ(-1, loadByPath(L"C:\\pics\\jpg", testWindow()));
+  EXPECT_EQ(-1, loadByPath(L"C:\\pics\\notes.txt", testWindow()));
   EXPECT_EQ(shown, app.currentPicture);
   EXPECT_EQ(0, loadByPath(nullptr, testWindow()));
   // A TIFF opens this way, unlike a drop.
-  EXPECT_EQ(1, loadByPath(testDataPath("pictures/photo_lzw_128x128.tif").c_str(), testWindow()));
+  EXPECT_EQ(1, loadByPath(wide(testDataPath("pictures/photo_lzw_128x128.tif")).c_str(), testWindow()));
   EXPECT_EQ(128u, app.currentPicture->imageWidth);
   releaseCurrentPicture();
 }

@@ -34,40 +34,40 @@ TEST(ParseDialogInt, OutOfRangeSaturates) {
 }
 
 TEST(TakeCommandLinePath, TheWholeLineIsOnePath) {
-  char out[260];
-  EXPECT_EQ(1, takeCommandLinePath("C:\\pics\\a b.jpg", out, sizeof out));
-  EXPECT_STREQ("C:\\pics\\a b.jpg", out);
+  wchar_t out[260];
+  EXPECT_EQ(1, takeCommandLinePath(L"C:\\pics\\a b.jpg", out, 260));
+  EXPECT_STREQ(L"C:\\pics\\a b.jpg", out);
 }
 
 TEST(TakeCommandLinePath, QuotesAroundThePathAreDropped) {
-  char out[260];
-  EXPECT_EQ(1, takeCommandLinePath("\"C:\\my pics\\a.jpg\"", out, sizeof out));
-  EXPECT_STREQ("C:\\my pics\\a.jpg", out);
-  EXPECT_EQ(1, takeCommandLinePath("  \"C:\\x.png\"  ", out, sizeof out));
-  EXPECT_STREQ("C:\\x.png", out);
+  wchar_t out[260];
+  EXPECT_EQ(1, takeCommandLinePath(L"\"C:\\my pics\\a.jpg\"", out, 260));
+  EXPECT_STREQ(L"C:\\my pics\\a.jpg", out);
+  EXPECT_EQ(1, takeCommandLinePath(L"  \"C:\\x.png\"  ", out, 260));
+  EXPECT_STREQ(L"C:\\x.png", out);
   // An unclosed quote still opens the rest of the line.
-  EXPECT_EQ(1, takeCommandLinePath("\"C:\\x.png", out, sizeof out));
-  EXPECT_STREQ("C:\\x.png", out);
+  EXPECT_EQ(1, takeCommandLinePath(L"\"C:\\x.png", out, 260));
+  EXPECT_STREQ(L"C:\\x.png", out);
 }
 
 TEST(TakeCommandLinePath, EmptyLinesNameNothing) {
-  char out[260] = "stale";
-  EXPECT_EQ(0, takeCommandLinePath("", out, sizeof out));
-  EXPECT_STREQ("", out);
-  EXPECT_EQ(0, takeCommandLinePath("\"\"", out, sizeof out));
-  EXPECT_EQ(0, takeCommandLinePath(nullptr, out, sizeof out));
+  wchar_t out[260] = L"stale";
+  EXPECT_EQ(0, takeCommandLinePath(L"", out, 260));
+  EXPECT_STREQ(L"", out);
+  EXPECT_EQ(0, takeCommandLinePath(L"\"\"", out, 260));
+  EXPECT_EQ(0, takeCommandLinePath(nullptr, out, 260));
 }
 
 TEST(TakeCommandLinePath, APathThatDoesNotFitIsRefusedWhole) {
-  char out[260];
-  std::string fits(259, 'a');
-  EXPECT_EQ(1, takeCommandLinePath(fits.c_str(), out, sizeof out));
+  wchar_t out[260];
+  std::wstring fits(259, L'a');
+  EXPECT_EQ(1, takeCommandLinePath(fits.c_str(), out, 260));
   EXPECT_EQ(fits, out);
-  std::string tooLong(260, 'a');
-  EXPECT_EQ(-1, takeCommandLinePath(tooLong.c_str(), out, sizeof out));
-  EXPECT_STREQ("", out);
-  std::string quoted = "\"" + tooLong + "\"";
-  EXPECT_EQ(-1, takeCommandLinePath(quoted.c_str(), out, sizeof out));
+  std::wstring tooLong(260, L'a');
+  EXPECT_EQ(-1, takeCommandLinePath(tooLong.c_str(), out, 260));
+  EXPECT_STREQ(L"", out);
+  std::wstring quoted = L"\"" + tooLong + L"\"";
+  EXPECT_EQ(-1, takeCommandLinePath(quoted.c_str(), out, 260));
 }
 
 }  // namespace

@@ -11,15 +11,24 @@
 #include "shell/shell.h"
 #include "tests/support/files.h"
 #include "tests/support/program_win.h"
+#include "tests/support/text.h"
 
 using namespace qbtest;
 
 namespace {
 
 std::string appDataFolder() {
-  char path[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
+  wchar_t path[MAX_PATH] = L"";
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+  return utf8(path);
+}
+
+// An empty file, made the way the program would meet it.
+bool makeEmptyFile(const std::string& path) {
+  HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 class WorkFolderTest : public ::testing::Test {
@@ -35,49 +44,37 @@ class WorkFolderTest : public ::testing::Test {
 
 TEST_F(WorkFolderTest, FirstStartCreatesBothFolders) {
   ASSERT_FALSE(folderExists(base));
-  EXPECT_EQ(1, makeAppDataFolder("tempf"));
+  EXPECT_EQ(1, makeAppDataFolder(L"tempf"));
   EXPECT_TRUE(folderExists(base + "\\tempf"));
-  EXPECT_EQ(base + "\\tempf", std::string(app.workFolder));
+  EXPECT_EQ(base + "\\tempf", utf8(app.workFolder));
 }
 
 TEST_F(WorkFolderTest, LaterStartFindsThemAndCreatesNothing) {
-  ASSERT_EQ(1, makeAppDataFolder("tempf"));
+  ASSERT_EQ(1, makeAppDataFolder(L"tempf"));
   resetAppState();
-  EXPECT_EQ(1, makeAppDataFolder("tempf"));
-  EXPECT_EQ(base + "\\tempf", std::string(app.workFolder));
+  EXPECT_EQ(1, makeAppDataFolder(L"tempf"));
+  EXPECT_EQ(base + "\\tempf", utf8(app.workFolder));
 }
 
 TEST_F(WorkFolderTest, BaseFolderThatIsAFileFailsAndLeavesTheFolderEmpty) {
-  HANDLE file = CreateFileA(base.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  CloseHandle(file);
-  EXPECT_EQ(0, makeAppDataFolder("tempf"));
-  EXPECT_STREQ("", app.workFolder);
+  ASSERT_TRUE(makeEmptyFile(base));
+  EXPECT_EQ(0, makeAppDataFolder(L"tempf"));
+  EXPECT_STREQ(L"", app.workFolder);
 }
 
 TEST_F(WorkFolderTest, SubfolderThatIsAFileInAnExistingBaseGivesMinusTwo) {
-  ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
-  HANDLE file = CreateFileA((base + "\\tempf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  CloseHandle(file);
-  EXPECT_EQ(-2, makeAppDataFolder("tempf"));
-  EXPECT_STREQ("", app.workFolder);
+  ASSERT_TRUE(CreateDirectoryW(wide(base).c_str(), nullptr));
+  ASSERT_TRUE(makeEmptyFile(base + "\\tempf"));
+  EXPECT_EQ(-2, makeAppDataFolder(L"tempf"));
+  EXPECT_STREQ(L"", app.workFolder);
 }
 
 TEST_F(WorkFolderTest, ClearingDeletesFilesAndKeepsSubfolders) {
-  ASSERT_EQ(1, makeAppDataFolder("tempf"));
-  std::string work = app.workFolder;
-  for (const char* name : {"temp.bmp", "temp0.gif", "temp1.gif"}) {
-    HANDLE file = CreateFileA((work + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
-  }
-  ASSERT_TRUE(CreateDirectoryA((work + "\\keep").c_str(), nullptr));
-  HANDLE inner = CreateFileA((work + "\\keep\\inner.gif").c_str(), GENERIC_WRITE, 0, nullptr,
-                             CREATE_ALWAYS, 0, nullptr);
-  CloseHandle(inner);
+  ASSERT_EQ(1, makeAppDataFolder(L"tempf"));
+  std::string work = utf8(app.workFolder);
+  for (const char* name : {"temp.bmp", "temp0.gif", "temp1.gif"}) ASSERT_TRUE(makeEmptyFile(work + "\\" + name));
+  ASSERT_TRUE(CreateDirectoryW(wide(work + "\\keep").c_str(), nullptr));
+  ASSERT_TRUE(makeEmptyFile(work + "\\keep\\inner.gif"));
   EXPECT_EQ(3, clearWorkFolder());
   EXPECT_FALSE(fileExists(work + "\\temp.bmp"));
   EXPECT_FALSE(fileExists(work + "\\temp1.gif"));
@@ -94,31 +91,31 @@ TEST_F(WorkFolderTest, SpareDriveEmptyWorkFolderDeletesNothingInTheDriveRoot) {
   const char* drive = getenv("QB_SPARE_DRIVE");
   ASSERT_NE(nullptr, drive) << "run through spare_drive_test.sh";
   std::string root = std::string(drive) + "\\";
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryA(root.c_str()));
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(wide(root).c_str()));
   bool visible = fileExists("\\sentinel.gif");
-  app.workFolder[0] = '\0';
+  app.workFolder[0] = L'\0';
   int result = clearWorkFolder();
-  SetCurrentDirectoryA(previous);
+  SetCurrentDirectoryW(previous);
   ASSERT_TRUE(visible);  // the sentinel really lies in the current drive's root
   EXPECT_EQ(-1, result);
   EXPECT_TRUE(fileExists(root + "sentinel.gif"));
 }
 
 TEST_F(WorkFolderTest, MissingFolderCannotBeListed) {
-  lstrcpyA(app.workFolder, (base + "\\nowhere").c_str());
+  lstrcpyW(app.workFolder, wide(base + "\\nowhere").c_str());
   EXPECT_EQ(-1, clearWorkFolder());
 }
 
 TEST(UseProgramFolder, IsTempfBesideTheProgram) {
   resetAppState();
-  char module[MAX_PATH];
-  GetModuleFileNameA(nullptr, module, MAX_PATH);
-  std::string expected = module;
+  wchar_t module[MAX_PATH];
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  std::string expected = utf8(module);
   expected = expected.substr(0, expected.rfind('\\') + 1) + "tempf";
-  EXPECT_EQ(1, useProgramFolder("tempf"));
-  EXPECT_EQ(expected, std::string(app.workFolder));
+  EXPECT_EQ(1, useProgramFolder(L"tempf"));
+  EXPECT_EQ(expected, utf8(app.workFolder));
 }
 
 }  // namespace

@@ -71,6 +71,43 @@ TEST(Stepping, SpaceAndBackSpaceFollowTheNaturalOrderAndAskAtTheEnds) {
   EXPECT_EQ("PIC10.bmp", windowTitle(app));
 }
 
+// Names with characters outside code page 932 (and an emoji, outside the
+// basic plane), numbered so that natural order differs from their order as
+// text; height is the picture's, 0 where the window's minimum decides.
+struct NamedPicture {
+  const char* name;
+  const char* data;
+  int height;
+};
+const NamedPicture unicodeNamed[] = {
+    {"1 한국어.bmp", "pictures/bmpsuite_24bit_127x64.bmp", 64},
+    {"2 café.png", "pictures/painting_tiny_21x32.png", 32},
+    {"10 Ελλάδα.jpg", "pictures/photo_progressive_100x75.jpg", 75},
+    {"20 ✓ check.gif", "pictures/gif87a_4x4_no_extensions.gif", 0},
+    {"100 😀.png", "pictures/painting_tiny_21x32.png", 32},
+};
+
+TEST(Stepping, NamesOutsideTheCodePageOpenFromTheCommandLineAndStepInNaturalOrder) {
+  ScratchFolder folder;
+  for (const NamedPicture& picture : unicodeNamed) folder.copy(picture.data, picture.name);
+  for (const NamedPicture& picture : unicodeNamed) {
+    App app;
+    AppGuard guard(app);
+    ASSERT_TRUE(launchViewer(app, folder.file(picture.name))) << app.error << " " << picture.name;
+    EXPECT_EQ(picture.name, windowTitle(app));
+    RECT client;
+    ASSERT_TRUE(clientRect(app, &client)) << app.error;
+    if (picture.height) EXPECT_EQ(picture.height, client.bottom - client.top) << picture.name;
+  }
+  App app;
+  AppGuard guard(app);
+  ASSERT_TRUE(launchViewer(app, folder.file(unicodeNamed[0].name))) << app.error;
+  for (size_t i = 1; i < sizeof unicodeNamed / sizeof unicodeNamed[0]; ++i) {
+    ASSERT_TRUE(postKey(app, VK_SPACE)) << app.error;
+    EXPECT_EQ(unicodeNamed[i].name, windowTitle(app));
+  }
+}
+
 TEST(Stepping, MenuItemsActAsTheKeys) {
   ScratchFolder folder;
   fillFolder(folder);

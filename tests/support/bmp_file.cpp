@@ -1,8 +1,7 @@
 #include "tests/support/bmp_file.h"
 
-#include <cstdlib>
-
 #include "tests/support/files.h"
+#include "tests/support/text.h"
 
 namespace qbtest {
 
@@ -94,12 +93,12 @@ std::vector<uint8_t> buildRleBmp(uint16_t bits, int32_t width, int32_t height,
 
 void keepScreenshot(const char* folderVariable, const std::string& name, int width, int height,
                     const std::vector<uint32_t>& pixels) {
-  const char* folder = std::getenv(folderVariable);
-  if (!folder || !*folder) return;
+  const std::string folder = environmentValue(folderVariable);
+  if (folder.empty()) return;
   BmpLayout layout;
   layout.width = width;
   layout.height = height;
-  writeFile(std::string(folder) + "/" + name + ".bmp", buildBmp(layout, pixels));
+  writeFile(folder + "/" + name + ".bmp", buildBmp(layout, pixels));
 }
 
 }  // namespace qbtest

@@ -1,8 +1,8 @@
 // Files for the tests: the test data, a scratch folder per test, listings
 // that prove nothing was left behind, and whole-file reads and writes. One
 // interface for both trees: files_posix.cpp builds it in the native tree,
-// files_win.cpp in the Windows tree (ANSI calls, so code page 932 names
-// pass unchanged, and test data reached through Wine's Z: drive).
+// files_win.cpp in the Windows tree (W calls, and test data reached through
+// Wine's Z: drive). Every path and name is UTF-8 (tests/support/text.h).
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,15 @@
-// files.h in the Windows tree: the ANSI calls, which take code page 932
-// names as the program does.
+// files.h in the Windows tree: the W calls on UTF-8 paths, so that a test
+// can name a file in any script whatever the ANSI code page, and test data
+// reached through Wine's Z: drive.
 #include "tests/support/files.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <string>
+
+#include "tests/support/text.h"
 
 namespace qbtest {
 
@@ -18,13 +21,13 @@ std::string testDataPath(const std::string& relative) {
 }
 
 ScratchFolder::ScratchFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
   static int serial = 0;
   for (;;) {
-    char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%sqbtest-%lu-%d", temp, GetCurrentProcessId(), ++serial);
-    if (CreateDirectoryA(name, nullptr)) {
+    std::string name = utf8(temp) + "qbtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(++serial);
+    if (CreateDirectoryW(wide(name).c_str(), nullptr)) {
       path_ = name;
       return;
     }
@@ -34,58 +37,84 @@ ScratchFolder::ScratchFolder() {
 std::string ScratchFolder::file(const std::string& name) const { return path_ + "\\" + name; }
 
 std::string ScratchFolder::copy(const std::string& dataRelative, const std::string& name) const {
-  const std::string target = file(name);
-  EXPECT_TRUE(CopyFileA(testDataPath(dataRelative).c_str(), target.c_str(), FALSE))
+  const std::wstring target = wide(file(name));
+  EXPECT_TRUE(CopyFileW(wide(testDataPath(dataRelative)).c_str(), target.c_str(), FALSE))
       << dataRelative;
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return target;
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return file(name);
 }
 
 void ScratchFolder::makeFolder(const std::string& name) const {
-  EXPECT_TRUE(CreateDirectoryA(file(name).c_str(), nullptr)) << name;
+  EXPECT_TRUE(CreateDirectoryW(wide(file(name)).c_str(), nullptr)) << name;
 }
 
 std::set<std::string> filesIn(const std::string& folder) {
   std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(wide(folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(utf8(found.cFileName));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
 
 bool fileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool folderExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void removeTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  const std::wstring widePath = wide(path);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((widePath + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = widePath + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(child);
+        removeTree(utf8(child));
       } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(path.c_str());
-  DeleteFileA(path.c_str());
+  RemoveDirectoryW(widePath.c_str());
+  DeleteFileW(widePath.c_str());
+}
+
+std::string readFile(const std::string& path) {
+  std::string bytes;
+  // Shared as the C runtime shares, and for deletion too, so that a read
+  // never makes the program's replacement of the file fail.
+  HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+            written == bytes.size();
+  return CloseHandle(file) && ok;
 }
 
 }  // namespace qbtest
