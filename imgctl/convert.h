@@ -2,9 +2,11 @@
 // library, without files. A conversion's output depends on its input alone.
 //
 // Pictures with at most 256 colours are written exactly, their colours in
-// ascending order. Other pictures get a palette from Wu's quantizer refined
-// by k-means, and each pixel its nearest entry (see remap.h for the one
-// allowance made for the file's size).
+// ascending order, in the smaller of the two LZW streams that clearing a
+// full table at once and clearing it only when it does worse give (lzw.h).
+// Other pictures get a palette from Wu's quantizer refined by k-means, each
+// pixel its nearest entry (see remap.h for the one allowance made for the
+// file's size), and the second kind of stream alone.
 //
 // A frame of an animation is converted with a palette the caller gives
 // (frameToGif): the file's global table is that palette byte for byte,
@@ -12,10 +14,11 @@
 // identical table and the animated-GIF writer needs no local tables.
 //
 // Large pictures use two threads when allowed: the colour statistics are
-// gathered in two halves and added up, and the pixels are mapped in bands
-// of rows on both threads while one of them LZW-encodes the mapped bands
-// in order into one code stream. Each row's mapping depends on that row
-// alone, so the bytes are the same on one thread or two.
+// gathered in two halves and added up, the pixels are mapped in bands of
+// rows on both threads while one of them LZW-encodes the mapped bands in
+// order into one code stream, and an exact picture's two streams are made
+// one on each thread. Each row's mapping depends on that row alone, so the
+// bytes are the same on one thread or two.
 #pragma once
 
 #include <cstdint>
