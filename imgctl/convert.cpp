@@ -26,6 +26,10 @@ bool useTwoThreads(const Pixmap& picture, const ConvertOptions& options) {
   return options.twoThreads && picture.pixels.size() >= kTwoThreadPixels;
 }
 
+bool gatherOnTwoThreads(const Pixmap& picture, const ConvertOptions& options) {
+  return options.twoThreads && picture.pixels.size() >= kTwoThreadStatsPixels;
+}
+
 // Maps the picture's rows to indices band by band with mapRows(first, end,
 // worker) (which returns the rows' squared error) and LZW-encodes the
 // indices into codes, in order. With two, a helper thread maps bands while
@@ -182,7 +186,7 @@ void writeExact(const Pixmap& picture, const Palette& palette, const uint8_t* in
 void convertWithOwnPalette(const Pixmap& picture, ColourStats& stats, const ConvertOptions& options,
                            std::vector<uint8_t>& gif, ConvertReport& report) {
   const bool two = useTwoThreads(picture, options);
-  if (stats.pixelCount == 0) gatherColourStats(picture, stats, two);
+  if (stats.pixelCount == 0) gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
   Palette palette;
   wuPalette(stats, 256, palette);
   refinePalette(stats, options.refinePasses, palette);
@@ -232,7 +236,7 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
     // inside them, before any pixel is mapped; alone, a picture of few
     // colours is exact.
     ColourStats stats;
-    gatherColourStats(picture, stats, two);
+    gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
     const double withShared = measurePalette(stats.colours, shared, INFINITY, 0).error + stats.cellSpread;
     double alone = 0;
     if (!fewColours) {
