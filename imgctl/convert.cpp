@@ -26,6 +26,10 @@ bool useTwoThreads(const Pixmap& picture, const ConvertOptions& options) {
   return options.twoThreads && picture.pixels.size() >= kTwoThreadPixels;
 }
 
+bool gatherOnTwoThreads(const Pixmap& picture, const ConvertOptions& options) {
+  return options.twoThreads && picture.pixels.size() >= kTwoThreadStatsPixels;
+}
+
 // Maps the picture's rows to indices band by band with mapRows(first, end,
 // worker) (which returns the rows' squared error) and LZW-encodes the
 // indices into codes, in order. With two, a helper thread maps bands while
@@ -138,13 +142,43 @@ double writeNearest(const Pixmap& picture, const Palette& palette, bool two, std
   return error;
 }
 
-// The picture whose every colour is in palette.
-void writeExact(const Pixmap& picture, const Palette& palette, const uint8_t* indices, std::vector<uint8_t>& gif) {
-  std::vector<uint8_t> codes;
-  LzwEncoder encoder(lzwCodeSizeFor(palette), codes);
-  encoder.add(indices, picture.pixels.size());
-  encoder.finish();
-  writeGifBlocks(picture.width, picture.height, palette, codes, gif);
+// The picture whose every colour is in palette. When to clear a full LZW
+// table is a guess made from the codes so far; here, where encoding is
+// most of the work, the stream is made both ways (on two threads when
+// two) and the smaller kept, so an exact picture never comes out larger
+// than clearing at every fill would make it. Throws std::bad_alloc.
+void writeExact(const Pixmap& picture, const Palette& palette, const uint8_t* indices, bool two,
+                std::vector<uint8_t>& gif) {
+  const int codeSize = lzwCodeSizeFor(palette);
+  std::vector<uint8_t> whenWorse, whenFull;
+  auto encode = [&](std::vector<uint8_t>& codes, LzwClearPolicy policy) {
+    LzwEncoder encoder(codeSize, codes, policy);
+    encoder.add(indices, picture.pixels.size());
+    encoder.finish();
+  };
+  if (two) {
+    bool failed = false;
+    std::thread helper([&] {
+      try {
+        encode(whenFull, kLzwClearWhenFull);
+      } catch (const std::bad_alloc&) {
+        failed = true;
+      }
+    });
+    try {
+      encode(whenWorse, kLzwClearWhenWorse);
+    } catch (const std::bad_alloc&) {
+      helper.join();
+      throw;
+    }
+    helper.join();
+    if (failed) throw std::bad_alloc();
+  } else {
+    encode(whenWorse, kLzwClearWhenWorse);
+    encode(whenFull, kLzwClearWhenFull);
+  }
+  writeGifBlocks(picture.width, picture.height, palette, whenFull.size() < whenWorse.size() ? whenFull : whenWorse,
+                 gif);
 }
 
 // The photo route: a palette of the picture's own and nearest entries.
@@ -152,7 +186,7 @@ void writeExact(const Pixmap& picture, const Palette& palette, const uint8_t* in
 void convertWithOwnPalette(const Pixmap& picture, ColourStats& stats, const ConvertOptions& options,
                            std::vector<uint8_t>& gif, ConvertReport& report) {
   const bool two = useTwoThreads(picture, options);
-  if (stats.pixelCount == 0) gatherColourStats(picture, stats, two);
+  if (stats.pixelCount == 0) gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
   Palette palette;
   wuPalette(stats, 256, palette);
   refinePalette(stats, options.refinePasses, palette);
@@ -169,7 +203,7 @@ void convert(const Pixmap& picture, const ConvertOptions& options, std::vector<u
     remapExact(picture, palette, indices.data());
     report.exact = true;
     report.palette = palette;
-    writeExact(picture, palette, indices.data(), gif);
+    writeExact(picture, palette, indices.data(), useTwoThreads(picture, options), gif);
     return;
   }
   ColourStats stats;
@@ -193,7 +227,7 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
     if (remapExact(picture, shared, indices.data())) {
       report.exact = true;
       report.palette = shared;
-      writeExact(picture, shared, indices.data(), gif);
+      writeExact(picture, shared, indices.data(), two, gif);
       return;
     }
   }
@@ -202,7 +236,7 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
     // inside them, before any pixel is mapped; alone, a picture of few
     // colours is exact.
     ColourStats stats;
-    gatherColourStats(picture, stats, two);
+    gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
     const double withShared = measurePalette(stats.colours, shared, INFINITY, 0).error + stats.cellSpread;
     double alone = 0;
     if (!fewColours) {
@@ -217,7 +251,7 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
         remapExact(picture, own, indices.data());
         report.exact = true;
         report.palette = own;
-        writeExact(picture, own, indices.data(), gif);
+        writeExact(picture, own, indices.data(), two, gif);
       } else {
         convertWithOwnPalette(picture, stats, options, gif, report);
       }

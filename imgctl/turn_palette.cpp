@@ -121,7 +121,7 @@ void manyColours(const Pixmap& source, uint32_t fill, Palette& palette) {
   });
   ColourStats stats;
   gatherColourStats(source.pixels.data(), source.pixels.size(), extra.data(), extra.size(), stats,
-                    source.pixels.size() >= kTwoThreadPixels);
+                    source.pixels.size() + extra.size() >= kTwoThreadStatsPixels);
   Palette quantized;
   wuPalette(stats, 255, quantized);
   refinePalette(stats, ConvertOptions().refinePasses, quantized);

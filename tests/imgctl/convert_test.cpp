@@ -7,8 +7,10 @@
 
 #include "imgctl/bmp_reader.h"
 #include "imgctl/gif_codec.h"
+#include "imgctl/lzw.h"
 #include "imgctl/remap.h"
 #include "imgctl/turn_palette.h"
+#include "tests/imgctl/lzw_shape.h"
 #include "tests/imgctl/test_pictures.h"
 
 using imgctl::ConvertOptions;
@@ -85,6 +87,47 @@ TEST(PictureToGif, ConvertsFewColoursExactly) {
     EXPECT_EQ(uint32_t(n), c.report.palette.count);
     EXPECT_EQ(imgctl::tableBitsFor(uint32_t(n)), (c.gif[10] & 7) + 1);
     EXPECT_EQ(p.pixels, decodedPixels(c.gif).pixels);
+  }
+}
+
+// An exact picture's LZW stream is the smaller of the two that clearing a
+// full table at once and watching it give: for the shaded drawing
+// clearing at once, for the repeated rows keeping the table. On one
+// thread or two.
+TEST(PictureToGif, ExactPicturesTakeTheSmallerLzwStream) {
+  const std::vector<uint8_t> drawingFile =
+      qbtest::readFileBytes(qbtest::testDataPath("gif/valid/gif87a_640x400_gct128.gif"));
+  imgctl::DecodedGif drawing;
+  ASSERT_EQ(imgctl::kDecodeOk, imgctl::decodeGif(drawingFile.data(), drawingFile.size(), drawing));
+  Pixmap drawingPixels;
+  drawingPixels.width = drawing.width;
+  drawingPixels.height = drawing.height;
+  for (uint8_t i : drawing.indices) drawingPixels.pixels.push_back(drawing.palette.colours[i]);
+  struct Case {
+    const char* name;
+    Pixmap picture;
+    bool keepingWins;
+  };
+  const Case cases[] = {
+      {"shaded drawing", drawingPixels, false},
+      {"repeated rows", imgctl_test::repeatedRows(300, 5, 32, 0), true},
+  };
+  for (const Case& c : cases) {
+    for (const bool two : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (two ? ", two threads" : ", one thread"));
+      const Converted converted = convert(c.picture, two);
+      ASSERT_TRUE(converted.report.exact);
+      imgctl::DecodedGif d;
+      ASSERT_EQ(imgctl::kDecodeOk, imgctl::decodeGif(converted.gif.data(), converted.gif.size(), d));
+      int codeSize = 0;
+      const std::vector<uint8_t> codes = imgctl_test::gifCodes(converted.gif, codeSize);
+      std::vector<uint8_t> atOnce, watched;
+      ASSERT_TRUE(imgctl::lzwEncode(d.indices.data(), d.indices.size(), codeSize, atOnce, imgctl::kLzwClearWhenFull));
+      ASSERT_TRUE(imgctl::lzwEncode(d.indices.data(), d.indices.size(), codeSize, watched, imgctl::kLzwClearWhenWorse));
+      ASSERT_EQ(c.keepingWins, watched.size() < atOnce.size());  // the case tells the two apart
+      EXPECT_EQ(c.keepingWins ? watched : atOnce, codes);
+      EXPECT_EQ(c.picture.pixels, decodedPixels(converted.gif).pixels);
+    }
   }
 }
 

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 
+#include "tests/imgctl/lzw_shape.h"
 #include "tests/imgctl/test_pictures.h"
 
+using imgctl::kLzwClearWhenFull;
+using imgctl::kLzwClearWhenWorse;
 using imgctl::lzwDecode;
 using imgctl::lzwEncode;
+using imgctl_test::lzwShapeOf;
 
 namespace {
 
@@ -24,6 +28,17 @@ void expectRoundTrip(const std::vector<uint8_t>& in, int minCodeSize) {
   std::vector<uint8_t> out;
   ASSERT_EQ(imgctl::kLzwOk, lzwDecode(codes.data(), codes.size(), minCodeSize, in.size(), out));
   ASSERT_EQ(in, out);
+}
+
+// A screenshot's kind of data: a block of noise (so that only repeats make
+// long strings) repeated many times, then fresh noise when noiseAfter is
+// not zero.
+std::vector<uint8_t> repeatedBlock(size_t block, int repeats, size_t noiseAfter) {
+  const std::vector<uint8_t> one = randomIndices(block, 8, 11), noise = randomIndices(noiseAfter, 8, 12);
+  std::vector<uint8_t> v;
+  for (int k = 0; k < repeats; ++k) v.insert(v.end(), one.begin(), one.end());
+  v.insert(v.end(), noise.begin(), noise.end());
+  return v;
 }
 
 }  // namespace
@@ -99,55 +114,91 @@ TEST(LzwRoundTrip, ManyResetsAndLongStrings) {
   }
 }
 
-// The table-full reset shows in the stream as a clear code after the
-// 4096th code. Random 8-bit data defines a code for nearly every index, so
-// 20000 of them fill the table several times; the decoder must follow each
-// reset.
+// The table-full reset shows in the stream as a clear code. Random 8-bit
+// data defines a code for nearly every index, so 20000 of them fill the
+// table several times, and a full table serves them no better than a
+// fresh one: each policy clears every time, the one that watches a little
+// later. The decoder must follow each reset, and read the codes sent from
+// a full table in between.
 TEST(LzwRoundTrip, TableResetIsSentAsAClearCode) {
   const std::vector<uint8_t> data = randomIndices(20000, 8, 3);
-  std::vector<uint8_t> codes;
-  ASSERT_TRUE(lzwEncode(data.data(), data.size(), 8, codes));
-  // Walk the stream with the width rule to count clear codes.
-  size_t bit = 0, clears = 0;
-  unsigned width = 9, next = 258;
-  bool first = true;
-  for (;;) {
-    ASSERT_LE(bit + width, codes.size() * 8) << "no end code";
-    unsigned code = 0;
-    for (unsigned k = 0; k < width; ++k, ++bit) code |= unsigned((codes[bit / 8] >> (bit % 8)) & 1) << k;
-    if (code == 256) {
-      ++clears;
-      width = 9;
-      next = 258;
-      first = true;
-      continue;
-    }
-    if (code == 257) break;
-    if (!first && next < 4096) ++next;
-    first = false;
-    if (next == (1u << width) && width < 12) ++width;
+  for (const imgctl::LzwClearPolicy policy : {kLzwClearWhenFull, kLzwClearWhenWorse}) {
+    SCOPED_TRACE(policy);
+    std::vector<uint8_t> codes;
+    ASSERT_TRUE(lzwEncode(data.data(), data.size(), 8, codes, policy));
+    const imgctl_test::LzwShape shape = lzwShapeOf(codes, 8);
+    EXPECT_TRUE(shape.ended);
+    EXPECT_GE(shape.clearsAt.size(), 4u);  // the opening one and the resets
+    EXPECT_EQ(policy == kLzwClearWhenWorse, shape.codesOnFullTable > 0);
+    std::vector<uint8_t> out;
+    ASSERT_EQ(imgctl::kLzwOk, lzwDecode(codes.data(), codes.size(), 8, data.size(), out));
+    EXPECT_EQ(data, out);
   }
-  EXPECT_GE(clears, 4u);  // the opening one and the resets
-  std::vector<uint8_t> out;
-  ASSERT_EQ(imgctl::kLzwOk, lzwDecode(codes.data(), codes.size(), 8, data.size(), out));
-  EXPECT_EQ(data, out);
+}
+
+// Where each policy clears. A block repeated fills the table with ever
+// longer strings of itself: clearing at once throws them away every few
+// repeats, watching keeps them to the end and the stream is far smaller.
+// When fresh noise follows, the full table stops serving and is cleared
+// within a few thousand pixels of the change, not before it. Code 4095 is
+// never sent from the kept table, though its string comes round again.
+TEST(LzwClearPolicy, KeepsAFullTableOnlyWhileItServes) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    size_t changeAt;  // where the repeats end (0: they never do)
+  };
+  const Case cases[] = {
+      {"repeats", repeatedBlock(2000, 32, 0), 0},
+      {"repeats then noise", repeatedBlock(2000, 32, 30000), 64000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> full, worse;
+    ASSERT_TRUE(lzwEncode(c.data.data(), c.data.size(), 8, full, kLzwClearWhenFull));
+    ASSERT_TRUE(lzwEncode(c.data.data(), c.data.size(), 8, worse, kLzwClearWhenWorse));
+    const imgctl_test::LzwShape atOnce = lzwShapeOf(full, 8), watched = lzwShapeOf(worse, 8);
+    EXPECT_EQ(0u, atOnce.codesOnFullTable);
+    EXPECT_GE(atOnce.clearsAt.size(), 5u);
+    ASSERT_GE(watched.clearsAt.size(), 1u);
+    EXPECT_EQ(0u, watched.clearsAt[0]);
+    EXPECT_GT(watched.codesOnFullTable, 1000u);
+    EXPECT_EQ(0u, watched.lastCodeOnFullTable);  // its string recurs here, yet it is never sent
+    if (c.changeAt == 0) {
+      EXPECT_EQ(1u, watched.clearsAt.size());
+      EXPECT_LT(worse.size() * 4, full.size() * 3);
+    } else {
+      ASSERT_GE(watched.clearsAt.size(), 2u);
+      EXPECT_GE(watched.clearsAt[1], c.changeAt);
+      EXPECT_LT(watched.clearsAt[1], c.changeAt + 8192);
+      EXPECT_LT(worse.size(), full.size());
+    }
+    for (const std::vector<uint8_t>* codes : {&full, &worse}) {
+      std::vector<uint8_t> out;
+      ASSERT_EQ(imgctl::kLzwOk, lzwDecode(codes->data(), codes->size(), 8, c.data.size(), out));
+      EXPECT_EQ(c.data, out);
+    }
+  }
 }
 
 // The encoder fed in pieces, as the conversion feeds it band by band while
 // later bands are still being mapped: the same bytes as in one piece,
-// whatever the cuts (single indices, across table resets, empty pieces).
+// whatever the cuts (single indices, across table resets, empty pieces),
+// including where a full table is watched and kept or cleared.
 TEST(LzwEncoder, PiecesGiveTheBytesOfTheWhole) {
-  const std::vector<uint8_t> data = randomIndices(30011, 8, 5);
-  std::vector<uint8_t> whole;
-  ASSERT_TRUE(lzwEncode(data.data(), data.size(), 8, whole));
-  for (size_t piece : {size_t(1), size_t(7), size_t(4096), size_t(16384)}) {
-    SCOPED_TRACE(piece);
-    std::vector<uint8_t> codes;
-    imgctl::LzwEncoder encoder(8, codes);
-    encoder.add(data.data(), 0);
-    for (size_t at = 0; at < data.size(); at += piece) encoder.add(data.data() + at, std::min(piece, data.size() - at));
-    encoder.finish();
-    EXPECT_EQ(whole, codes);
+  for (const std::vector<uint8_t>& data : {randomIndices(30011, 8, 5), repeatedBlock(2000, 32, 30000)}) {
+    std::vector<uint8_t> whole;
+    ASSERT_TRUE(lzwEncode(data.data(), data.size(), 8, whole));
+    for (size_t piece : {size_t(1), size_t(7), size_t(4096), size_t(16384)}) {
+      SCOPED_TRACE(piece);
+      std::vector<uint8_t> codes;
+      imgctl::LzwEncoder encoder(8, codes);
+      encoder.add(data.data(), 0);
+      for (size_t at = 0; at < data.size(); at += piece)
+        encoder.add(data.data() + at, std::min(piece, data.size() - at));
+      encoder.finish();
+      EXPECT_EQ(whole, codes);
+    }
   }
 }
 

@@ -77,16 +77,29 @@ TEST(NearestFinder, AgreesWithAFullScan) {
   }
 }
 
-// On a photo-like picture: Wu's palette is already good, k-means passes
-// only lower the error, and plain nearest mapping reaches the error the
-// refinement measured.
+// On a photo-like picture: the statistics are the same gathered in two
+// halves on two threads (as the largest pictures are), Wu's palette is
+// already good, k-means passes only lower the error, and plain nearest
+// mapping reaches the error the refinement measured.
 TEST(Quantize, WuThenKMeansOnAPhoto) {
   const Pixmap photo = imgctl_test::syntheticPhoto(160, 120);
-  imgctl::ColourStats stats;
+  imgctl::ColourStats stats, halves;
   imgctl::gatherColourStats(photo, stats);
   uint64_t weight = 0;
   for (const auto& wc : stats.colours) weight += wc.weight;
   EXPECT_EQ(photo.pixels.size(), weight);
+  imgctl::gatherColourStats(photo, halves, true);
+  EXPECT_EQ(stats.weight, halves.weight);
+  EXPECT_EQ(stats.sumR, halves.sumR);
+  EXPECT_EQ(stats.sumG, halves.sumG);
+  EXPECT_EQ(stats.sumB, halves.sumB);
+  EXPECT_EQ(stats.sumSquares, halves.sumSquares);
+  ASSERT_EQ(stats.colours.size(), halves.colours.size());
+  for (size_t i = 0; i < stats.colours.size(); ++i) {
+    EXPECT_EQ(stats.colours[i].colour, halves.colours[i].colour) << i;
+    EXPECT_EQ(stats.colours[i].weight, halves.colours[i].weight) << i;
+  }
+  EXPECT_EQ(stats.cellSpread, halves.cellSpread);
 
   Palette wu;
   imgctl::wuPalette(stats, 256, wu);

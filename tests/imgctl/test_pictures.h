@@ -50,6 +50,22 @@ struct Lcg {
   }
 };
 
+// A screenshot's kind of picture in 256 colours: blockRows rows of noise
+// (so that only the repeats make long LZW strings) repeated down the
+// picture repeats times, then noiseRows rows of fresh noise.
+inline imgctl::Pixmap repeatedRows(int w, int blockRows, int repeats, int noiseRows) {
+  const std::vector<uint32_t> colours = spreadColours(256);
+  imgctl::Pixmap p;
+  p.width = w;
+  p.height = blockRows * repeats + noiseRows;
+  Lcg rng(21);
+  std::vector<uint32_t> block(size_t(w) * blockRows);
+  for (uint32_t& c : block) c = colours[rng.next() % 256];
+  for (int k = 0; k < repeats; ++k) p.pixels.insert(p.pixels.end(), block.begin(), block.end());
+  for (size_t i = 0; i < size_t(w) * noiseRows; ++i) p.pixels.push_back(colours[rng.next() % 256]);
+  return p;
+}
+
 // Smooth gradients, a few soft discs and mild noise: many thousands of
 // colours, like a photo.
 inline imgctl::Pixmap syntheticPhoto(int w, int h, uint32_t seed = 1) {
