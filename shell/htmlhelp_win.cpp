@@ -93,3 +93,10 @@ std::wstring helpFilePath(const wchar_t* fileAndTopic) {
   std::wstring path(module, length);
   return path.substr(0, path.rfind(L'\\') + 1) + fileAndTopic;
 }
+
+void closeHelpWindows(HWND window) {
+  const UINT hhGetWinHandle = 6, hhCloseAll = 18;
+  if (htmlHelp(window, helpFilePath(L"quoblens.chm").c_str(), hhGetWinHandle,
+               reinterpret_cast<DWORD_PTR>(L"wintype1")))
+    htmlHelp(nullptr, nullptr, hhCloseAll, 0);
+}

@@ -13,10 +13,8 @@
 
 namespace {
 
-const wchar_t helpFile[] = L"quoblens.chm";
-const wchar_t helpWindowType[] = L"wintype1";
 const wchar_t helpStartTopic[] = L"quoblens.chm::/hsource/helptop.html > wintype1";
-const UINT hhDisplayToc = 1, hhGetWinHandle = 6, hhCloseAll = 18, hhUninitialize = 29;
+const UINT hhDisplayToc = 1, hhCloseAll = 18, hhUninitialize = 29;
 
 BOOL onCreate(HWND window) {
   resetScrollBars(window);
@@ -57,8 +55,7 @@ void onClose(HWND window) {
     return;
   }
   if (confirmClose(window) != 1) return;
-  if (htmlHelp(window, helpFilePath(helpFile).c_str(), hhGetWinHandle, reinterpret_cast<DWORD_PTR>(helpWindowType)))
-    htmlHelp(nullptr, nullptr, hhCloseAll, 0);
+  closeHelpWindows(window);
 }
 
 void onKeyDown(HWND window, UINT key) {

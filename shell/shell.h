@@ -72,6 +72,9 @@ int readControlPathFrom(HKEY root, const wchar_t* subkey, wchar_t* path);
 // file name as the help calls give it ("quoblens.chm::/...").
 std::wstring helpFilePath(const wchar_t* fileAndTopic);
 
+// Closes the help file's windows, if one is open (the program is ending).
+void closeHelpWindows(HWND window);
+
 // Drops the binding (tests only): failed 1 makes every call answer 0.
 void forgetHelpBinding(int failed);
 

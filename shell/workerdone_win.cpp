@@ -17,20 +17,6 @@
 #include "rotation/results.h"
 #include "shell/shell.h"
 
-namespace {
-
-const wchar_t helpFile[] = L"quoblens.chm";
-const wchar_t helpWindowType[] = L"wintype1";
-const UINT hhGetWinHandle = 6, hhCloseAll = 18;
-
-void closeHelpWindows(HWND window) {
-  if (htmlHelp(window, helpFilePath(helpFile).c_str(), hhGetWinHandle,
-               reinterpret_cast<DWORD_PTR>(helpWindowType)))
-    htmlHelp(nullptr, nullptr, hhCloseAll, 0);
-}
-
-}  // namespace
-
 int workerResultText(wchar_t* buffer, size_t size, int code, int state) {
   const wchar_t* text = nullptr;
   bool known = workerResultMessage(code, state == WorkerAssembling, &text);
