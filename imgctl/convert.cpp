@@ -125,21 +125,26 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
   return double(total);
 }
 
-// Nearest entries of palette for every pixel, and the GIF file appended to
-// gif; each worker keeps its own finder. Returns the squared error.
-double writeNearest(const Pixmap& picture, const Palette& palette, bool two, std::vector<uint8_t>& gif) {
+// Nearest entries of palette for every pixel through finder (made from
+// palette and prepared with the picture's cells; the workers share it),
+// and the GIF file appended to gif. Returns the squared error.
+double writeNearest(const Pixmap& picture, const Palette& palette, const NearestFinder& finder, bool two,
+                    std::vector<uint8_t>& gif) {
   std::vector<uint8_t> indices(picture.pixels.size()), codes;
   codes.reserve(picture.pixels.size() / 2 + 64);
-  std::unique_ptr<NearestFinder> finders[2] = {std::unique_ptr<NearestFinder>(new NearestFinder(palette)),
-                                               std::unique_ptr<NearestFinder>(two ? new NearestFinder(palette) : nullptr)};
   const double error = mapAndEncode(
       picture, indices.data(), lzwCodeSizeFor(palette), two,
-      [&](int first, int end, int worker) {
-        return remapNearestRows(picture, palette, *finders[worker], first, end, indices.data());
-      },
+      [&](int first, int end, int) { return remapNearestRows(picture, palette, finder, first, end, indices.data()); },
       codes);
   writeGifBlocks(picture.width, picture.height, palette, codes, gif);
   return error;
+}
+
+// The same for a palette that was not chosen from the picture.
+double writeNearest(const Pixmap& picture, const Palette& palette, bool two, std::vector<uint8_t>& gif) {
+  NearestFinder finder(palette);
+  finder.prepare(nearestCellsOf(picture), two);
+  return writeNearest(picture, palette, finder, two, gif);
 }
 
 // The picture whose every colour is in palette. When to clear a full LZW
@@ -189,10 +194,18 @@ void convertWithOwnPalette(const Pixmap& picture, ColourStats& stats, const Conv
   if (stats.pixelCount == 0) gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
   Palette palette;
   wuPalette(stats, 256, palette);
-  refinePalette(stats, options.refinePasses, palette);
-  dropUnservedEntries(stats, palette);
+  refinePalette(stats, options.refinePasses, palette, two);
+  // One finder serves the check for unserved entries and, when none is
+  // dropped, every pixel.
+  const std::vector<uint32_t> cells = nearestCellsOf(stats.colours);
+  std::unique_ptr<NearestFinder> finder(new NearestFinder(palette));
+  finder->prepare(cells, two);
+  if (dropUnservedEntries(stats, *finder, palette)) {
+    finder.reset(new NearestFinder(palette));
+    finder->prepare(cells, two);
+  }
   report.palette = palette;
-  report.squaredError = writeNearest(picture, palette, two, gif);
+  report.squaredError = writeNearest(picture, palette, *finder, two, gif);
 }
 
 void convert(const Pixmap& picture, const ConvertOptions& options, std::vector<uint8_t>& gif,
@@ -241,7 +254,7 @@ void convertFrame(const Pixmap& picture, const Palette& shared, bool allowOwn, c
     double alone = 0;
     if (!fewColours) {
       wuPalette(stats, 256, own);
-      refinePalette(stats, options.refinePasses, own);
+      refinePalette(stats, options.refinePasses, own, two);
       alone = measurePalette(stats.colours, own, INFINITY, 0).error + stats.cellSpread;
     }
     if (cappedPsnr(alone, pixels) - cappedPsnr(withShared, pixels) > kFallbackDb) {

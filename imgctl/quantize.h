@@ -26,6 +26,8 @@
 
 namespace imgctl {
 
+class NearestFinder;
+
 // A colour with the number of pixels it stands for.
 struct WeightedColour {
   uint32_t colour;  // 0x00RRGGBB
@@ -65,13 +67,22 @@ void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* ext
 void wuPalette(const ColourStats& stats, uint32_t maxColours, Palette& palette);
 
 // Runs passes of k-means over stats.colours starting from palette, which is
-// updated in place; stops early when no entry moves.
-void refinePalette(const ColourStats& stats, int passes, Palette& palette);
+// updated in place; stops early when no entry moves. The same palette on
+// one thread or two. Throws std::bad_alloc.
+void refinePalette(const ColourStats& stats, int passes, Palette& palette, bool twoThreads = false);
 
-// Drops the entries no colour group is nearest to, keeping the order of the
-// rest, so the table can shrink to a smaller power of two before any pixel
-// is mapped; pixels then take the nearest entry that stays.
-void dropUnservedEntries(const ColourStats& stats, Palette& palette);
+// The distinct cells of a nearest-entry finder that colours fall in. A
+// group's mean stays inside its 6-bit group, hence inside one cell, so
+// stats.colours' cells are the cells of every pixel they were gathered
+// from: a finder prepared with them serves the whole picture.
+std::vector<uint32_t> nearestCellsOf(const std::vector<WeightedColour>& colours);
+
+// Drops the entries no colour group is nearest to (finder is made from
+// palette), keeping the order of the rest, so the table can shrink to a
+// smaller power of two before any pixel is mapped; pixels then take the
+// nearest entry that stays. Returns whether palette changed (finder then
+// no longer fits it).
+bool dropUnservedEntries(const ColourStats& stats, const NearestFinder& finder, Palette& palette);
 
 // How well a palette serves a set of weighted colours.
 struct PaletteFit {
