@@ -7,10 +7,7 @@
 namespace imgctl {
 namespace {
 
-constexpr uint32_t kNotBuilt = 0xFFFFFFFFu;
 constexpr int kCellBits = 3;  // 8 colours per cell side
-
-inline int square(int v) { return v * v; }
 
 // The block of 2 x 2 x 2 cells a cell is in, packed as cells are.
 inline uint32_t blockOf(uint32_t cell) { return (cell >> 1) & 0x3DEF; }
@@ -56,10 +53,10 @@ NearestFinder::NearestFinder(const Palette& palette) : count_(palette.count), ce
     all_.b[i] = entries_[i].b;
     all_.index[i] = i;
   }
-  candidates_.reserve(16384);
+  groups_.reserve(4096);
 }
 
-NearestFinder::Cell NearestFinder::buildCell(uint32_t cell, const Pool& pool, std::vector<Candidate>& into) const {
+NearestFinder::Cell NearestFinder::buildCell(uint32_t cell, const Pool& pool, std::vector<Group>& into) const {
   const int side = 1 << kCellBits;
   uint32_t picked[256];
   int nearest[256];
@@ -71,11 +68,20 @@ NearestFinder::Cell NearestFinder::buildCell(uint32_t cell, const Pool& pool, st
   // the first candidate that cannot come closer than the best so far.
   std::sort(keys, keys + n);
   const uint32_t start = uint32_t(into.size());
-  for (uint32_t k = 0; k < n; ++k) {
-    const Entry& e = entries_[keys[k] & 0xFF];
-    into.push_back(Candidate{keys[k], e.r, e.g, e.b});
+  for (uint32_t k = 0; k < n; k += 4) {
+    Group group;
+    for (uint32_t lane = 0; lane < 4; ++lane) {
+      const uint32_t key = keys[std::min(k + lane, n - 1)];
+      const Entry& e = entries_[key & 0xFF];
+      group.rg[2 * lane] = int16_t(e.r);
+      group.rg[2 * lane + 1] = int16_t(e.g);
+      group.b0[2 * lane] = int16_t(e.b);
+      group.b0[2 * lane + 1] = 0;
+      group.key[lane] = key;
+    }
+    into.push_back(group);
   }
-  return Cell{start, n};
+  return Cell{start, (n + 3) / 4};
 }
 
 // cells are sorted by block. A cell's candidates are all candidates of its
@@ -83,7 +89,7 @@ NearestFinder::Cell NearestFinder::buildCell(uint32_t cell, const Pool& pool, st
 // the block no larger; so each block is tested against the palette once
 // and its cells against the block's shorter list, with the same lists as
 // a test against the whole palette.
-void NearestFinder::buildCells(const uint32_t* cells, size_t count, std::vector<Candidate>& into) {
+void NearestFinder::buildCells(const uint32_t* cells, size_t count, std::vector<Group>& into) {
   Pool block;
   uint32_t current = kNotBuilt;
   for (size_t k = 0; k < count; ++k) {
@@ -120,13 +126,13 @@ void NearestFinder::prepare(const std::vector<uint32_t>& cells, bool twoThreads)
   // of candidates; the second list is appended after the join.
   size_t half = twoThreads ? todo.size() / 2 : todo.size();
   while (half > 0 && half < todo.size() && blockOf(todo[half]) == blockOf(todo[half - 1])) ++half;
-  std::vector<Candidate> second;
+  std::vector<Group> second;
   bool failed = false;
   std::thread helper;
   if (half < todo.size()) {
     helper = std::thread([&] {
       try {
-        second.reserve((todo.size() - half) * 8);
+        second.reserve((todo.size() - half) * 2);
         buildCells(todo.data() + half, todo.size() - half, second);
       } catch (const std::bad_alloc&) {
         failed = true;
@@ -134,15 +140,15 @@ void NearestFinder::prepare(const std::vector<uint32_t>& cells, bool twoThreads)
     });
   }
   try {
-    buildCells(todo.data(), half, candidates_);
+    buildCells(todo.data(), half, groups_);
   } catch (const std::bad_alloc&) {
     failed = true;
   }
   if (helper.joinable()) helper.join();
   if (!failed) {
     try {
-      const uint32_t offset = uint32_t(candidates_.size());
-      candidates_.insert(candidates_.end(), second.begin(), second.end());
+      const uint32_t offset = uint32_t(groups_.size());
+      groups_.insert(groups_.end(), second.begin(), second.end());
       for (size_t k = half; k < todo.size(); ++k) cells_[todo[k]].start += offset;
       return;
     } catch (const std::bad_alloc&) {
@@ -151,24 +157,6 @@ void NearestFinder::prepare(const std::vector<uint32_t>& cells, bool twoThreads)
   // Lists that may be incomplete are forgotten, so the finder stays exact.
   for (const uint32_t cell : todo) cells_[cell] = Cell{kNotBuilt, 0};
   throw std::bad_alloc();
-}
-
-uint32_t NearestFinder::search(Cell c, int r, int g, int b, uint32_t* distance) const {
-  const Candidate* list = candidates_.data() + c.start;
-  uint32_t best = list[0].key & 0xFF;
-  int bestDistance = square(r - list[0].r) + square(g - list[0].g) + square(b - list[0].b);
-  for (uint32_t k = 1; k < c.size; ++k) {
-    // No entry from here on is nearer than its distance to the cell.
-    if (int(list[k].key >> 8) > bestDistance) break;
-    const uint32_t i = list[k].key & 0xFF;
-    const int d = square(r - list[k].r) + square(g - list[k].g) + square(b - list[k].b);
-    if (d < bestDistance || (d == bestDistance && i < best)) {
-      bestDistance = d;
-      best = i;
-    }
-  }
-  if (distance) *distance = uint32_t(bestDistance);
-  return best;
 }
 
 uint32_t NearestFinder::scan(int r, int g, int b, uint32_t* distance) const {
@@ -187,13 +175,8 @@ uint32_t NearestFinder::scan(int r, int g, int b, uint32_t* distance) const {
 
 uint32_t NearestFinder::find(int r, int g, int b, uint32_t* distance) {
   const uint32_t cell = cellOf((uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b));
-  if (cells_[cell].start == kNotBuilt) cells_[cell] = buildCell(cell, all_, candidates_);
+  if (cells_[cell].start == kNotBuilt) cells_[cell] = buildCell(cell, all_, groups_);
   return search(cells_[cell], r, g, b, distance);
-}
-
-uint32_t NearestFinder::findShared(int r, int g, int b, uint32_t* distance) const {
-  const Cell c = cells_[cellOf((uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b))];
-  return c.start == kNotBuilt ? scan(r, g, b, distance) : search(c, r, g, b, distance);
 }
 
 }  // namespace imgctl
