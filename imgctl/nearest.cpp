@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <thread>
 
 namespace imgctl {
 namespace {
@@ -111,7 +110,7 @@ void NearestFinder::buildCells(const uint32_t* cells, size_t count, std::vector<
   }
 }
 
-void NearestFinder::prepare(const std::vector<uint32_t>& cells, bool twoThreads) {
+void NearestFinder::prepare(const std::vector<uint32_t>& cells, HelperThread* helper) {
   std::vector<uint8_t> listed(kCells, 0);
   std::vector<uint32_t> todo;
   for (const uint32_t cell : cells) {
@@ -123,28 +122,22 @@ void NearestFinder::prepare(const std::vector<uint32_t>& cells, bool twoThreads)
     return blockOf(a) != blockOf(b) ? blockOf(a) < blockOf(b) : a < b;
   });
   // Each thread writes the Cell records of its own blocks and its own list
-  // of candidates; the second list is appended after the join.
-  size_t half = twoThreads ? todo.size() / 2 : todo.size();
+  // of groups; the helper's list is appended after both are done.
+  size_t half = helper ? todo.size() / 2 : todo.size();
   while (half > 0 && half < todo.size() && blockOf(todo[half]) == blockOf(todo[half - 1])) ++half;
   std::vector<Group> second;
+  auto buildSecond = [&] {
+    second.reserve((todo.size() - half) * 2);
+    buildCells(todo.data() + half, todo.size() - half, second);
+  };
   bool failed = false;
-  std::thread helper;
-  if (half < todo.size()) {
-    helper = std::thread([&] {
-      try {
-        second.reserve((todo.size() - half) * 2);
-        buildCells(todo.data() + half, todo.size() - half, second);
-      } catch (const std::bad_alloc&) {
-        failed = true;
-      }
-    });
-  }
+  if (half < todo.size()) helper->start(buildSecond);
   try {
     buildCells(todo.data(), half, groups_);
   } catch (const std::bad_alloc&) {
     failed = true;
   }
-  if (helper.joinable()) helper.join();
+  if (half < todo.size() && helper->finish()) failed = true;
   if (!failed) {
     try {
       const uint32_t offset = uint32_t(groups_.size());

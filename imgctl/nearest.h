@@ -26,6 +26,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "imgctl/helper_thread.h"
 #include "imgctl/palette.h"
 
 namespace imgctl {
@@ -42,9 +43,9 @@ class NearestFinder {
   }
 
   // Builds the lists of cells (each below kCells, any order, repeats
-  // allowed) that are not built yet; on two threads when twoThreads.
+  // allowed) that are not built yet; half of them on helper when given.
   // Throws std::bad_alloc.
-  void prepare(const std::vector<uint32_t>& cells, bool twoThreads);
+  void prepare(const std::vector<uint32_t>& cells, HelperThread* helper);
 
   // Index of the entry nearest to (r, g, b), each 0..255; the squared
   // distance to it in distance when given. Builds the cell's list on first

@@ -26,6 +26,7 @@
 
 namespace imgctl {
 
+class HelperThread;
 class NearestFinder;
 
 // A colour with the number of pixels it stands for.
@@ -67,9 +68,10 @@ void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* ext
 void wuPalette(const ColourStats& stats, uint32_t maxColours, Palette& palette);
 
 // Runs passes of k-means over stats.colours starting from palette, which is
-// updated in place; stops early when no entry moves. The same palette on
-// one thread or two. Throws std::bad_alloc.
-void refinePalette(const ColourStats& stats, int passes, Palette& palette, bool twoThreads = false);
+// updated in place; stops early when no entry moves. Half of each pass
+// runs on helper when given, with the same palette as on one thread.
+// Throws std::bad_alloc.
+void refinePalette(const ColourStats& stats, int passes, Palette& palette, HelperThread* helper = nullptr);
 
 // The distinct cells of a nearest-entry finder that colours fall in. A
 // group's mean stays inside its 6-bit group, hence inside one cell, so

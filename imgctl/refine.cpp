@@ -7,8 +7,6 @@
 // to the weighted mean of its colours; the squared error never rises from
 // one pass to the next. Two or three passes take most of the gain.
 #include <cmath>
-#include <new>
-#include <thread>
 
 #include "imgctl/nearest.h"
 #include "imgctl/quantize.h"
@@ -55,18 +53,19 @@ std::vector<uint32_t> nearestCellsOf(const std::vector<WeightedColour>& colours)
   return cells;
 }
 
-void refinePalette(const ColourStats& stats, int passes, Palette& palette, bool twoThreads) {
+void refinePalette(const ColourStats& stats, int passes, Palette& palette, HelperThread* helper) {
   const std::vector<uint32_t> cells = nearestCellsOf(stats.colours);
   const WeightedColour* colours = stats.colours.data();
-  const size_t count = stats.colours.size(), half = twoThreads ? count / 2 : count;
+  const size_t count = stats.colours.size(), half = helper ? count / 2 : count;
   for (int pass = 0; pass < passes; ++pass) {
     NearestFinder finder(palette);
-    finder.prepare(cells, twoThreads);
+    finder.prepare(cells, helper);
     Sums sums = {}, second = {};
     if (half < count) {
-      std::thread helper([&] { sumServed(finder, colours + half, count - half, second); });
-      sumServed(finder, colours, half, sums);
-      helper.join();
+      auto sumSecond = [&] { sumServed(finder, colours + half, count - half, second); };
+      helper->start(sumSecond);
+      sumServed(finder, colours, half, sums);  // throws nothing
+      helper->wait();
       for (uint32_t i = 0; i < palette.count; ++i) {
         sums.r[i] += second.r[i];
         sums.g[i] += second.g[i];

@@ -102,7 +102,7 @@ std::vector<uint32_t> nearestCellsOf(const Pixmap& picture) {
 
 double remapNearest(const Pixmap& picture, const Palette& palette, uint8_t* indices) {
   NearestFinder finder(palette);
-  finder.prepare(nearestCellsOf(picture), false);
+  finder.prepare(nearestCellsOf(picture), nullptr);
   return double(remapNearestRows(picture, palette, finder, 0, picture.height, indices));
 }
 

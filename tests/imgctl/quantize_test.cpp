@@ -71,7 +71,8 @@ TEST(NearestFinder, AgreesWithAFullScan) {
     imgctl::NearestFinder shared(p);
     std::vector<uint32_t> cells;
     for (uint32_t cell = uint32_t(round % 2); cell < imgctl::NearestFinder::kCells; cell += 2) cells.push_back(cell);
-    shared.prepare(cells, true);
+    imgctl::HelperThread helper;
+    shared.prepare(cells, &helper);
     for (int k = 0; k < 20000; ++k) {
       uint32_t c = rng.next() & 0xFFFFFF;
       if (k % 10 == 0) c = (k & 1) ? 0xFFFFFF : 0;
