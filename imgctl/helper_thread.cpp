@@ -9,7 +9,7 @@
 namespace imgctl {
 namespace {
 
-constexpr int kSpins = 2048;  // about 0.1 ms of pause instructions
+constexpr int kSpins = 2048;  // pause instructions: tens of microseconds
 
 // Whether flag came to equal value within the spins.
 bool spinUntil(const std::atomic<bool>& flag, bool value) {

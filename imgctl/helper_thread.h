@@ -5,7 +5,7 @@
 // conversion starts one helper and hands it half of each step in turn:
 // the palette passes, the candidate lists, the mapping. Waking a thread
 // that sleeps on a condition variable costs about 170 us under Wine, so
-// both sides first spin a little (about a tenth of a millisecond) on a
+// both sides first spin a little (tens of microseconds) on a
 // flag: the steps follow each other closely, and the two halves of a step
 // end at about the same time.
 #pragma once
