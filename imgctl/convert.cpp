@@ -193,8 +193,10 @@ void writeExact(const Pixmap& picture, const Palette& palette, const uint8_t* in
 // stats may already be gathered (pixelCount non-zero).
 void convertWithOwnPalette(const Pixmap& picture, ColourStats& stats, const ConvertOptions& options,
                            std::vector<uint8_t>& gif, ConvertReport& report) {
-  if (stats.pixelCount == 0) gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
   std::unique_ptr<HelperThread> helper(useTwoThreads(picture, options) ? new HelperThread : nullptr);
+  if (stats.pixelCount == 0)
+    gatherColourStats(picture.pixels.data(), picture.pixels.size(), nullptr, 0, stats,
+                      gatherOnTwoThreads(picture, options) ? helper.get() : nullptr);
   Palette palette;
   wuPalette(stats, 256, palette);
   refinePalette(stats, options.refinePasses, palette, helper.get());

@@ -62,6 +62,10 @@ void gatherColourStats(const Pixmap& picture, ColourStats& stats, bool twoThread
 // The same over count pixels and extraCount more (which may be none).
 void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
                        ColourStats& stats, bool twoThreads);
+// The same with half of the pixels on helper when given, so that a
+// conversion that has started one starts no other.
+void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
+                       ColourStats& stats, HelperThread* helper);
 
 // Wu's quantizer: up to maxColours (2..256) entries; fewer when the colours
 // cannot be split further.
