@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "imgctl/gif_codec.h"
+#include "imgctl/helper_thread.h"
 #include "imgctl/lzw.h"
 #include "imgctl/nearest.h"
 #include "imgctl/quantize.h"
@@ -32,13 +33,13 @@ bool gatherOnTwoThreads(const Pixmap& picture, const ConvertOptions& options) {
 
 // Maps the picture's rows to indices band by band with mapRows(first, end,
 // worker) (which returns the rows' squared error) and LZW-encodes the
-// indices into codes, in order. With two, a helper thread maps bands while
+// indices into codes, in order. With a helper, it maps bands while
 // this thread encodes each band as soon as it is mapped, mapping bands
 // itself while the next one is not ready. The codes are one stream, the
 // same as on one thread. Returns the total squared error; throws
 // std::bad_alloc.
 template <typename MapRows>
-double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool two, MapRows mapRows,
+double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, HelperThread* helper, MapRows mapRows,
                     std::vector<uint8_t>& codes) {
   const int rows = bandRows(picture), count = (picture.height + rows - 1) / rows;
   const size_t w = size_t(picture.width);
@@ -52,7 +53,7 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
     const int first = band * rows, end = std::min(picture.height, first + rows);
     encoder.add(indices + size_t(first) * w, size_t(end - first) * w);
   };
-  if (!two || count < 2) {
+  if (!helper || count < 2) {
     for (int band = 0; band < count; ++band) {
       map(band, 0);
       encode(band);
@@ -76,7 +77,7 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
       }
       mapped.notify_one();
     };
-    std::thread helper([&] {
+    auto work = [&] {
       try {
         for (int band; (band = claim()) >= 0;) {
           map(band, 1);
@@ -89,7 +90,8 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
         }
         mapped.notify_one();
       }
-    });
+    };
+    helper->start(work);
     try {
       for (int encoded = 0; encoded < count;) {
         bool isReady, stop;
@@ -116,7 +118,7 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
       std::lock_guard<std::mutex> hold(lock);
       failed = true;
     }
-    helper.join();
+    helper->finish();
     if (failed) throw std::bad_alloc();
   }
   encoder.finish();
@@ -125,21 +127,27 @@ double mapAndEncode(const Pixmap& picture, uint8_t* indices, int codeSize, bool 
   return double(total);
 }
 
-// Nearest entries of palette for every pixel, and the GIF file appended to
-// gif; each worker keeps its own finder. Returns the squared error.
-double writeNearest(const Pixmap& picture, const Palette& palette, bool two, std::vector<uint8_t>& gif) {
+// Nearest entries of palette for every pixel through finder (made from
+// palette and prepared with the picture's cells; the workers share it),
+// and the GIF file appended to gif. Returns the squared error.
+double writeNearest(const Pixmap& picture, const Palette& palette, const NearestFinder& finder,
+                    HelperThread* helper, std::vector<uint8_t>& gif) {
   std::vector<uint8_t> indices(picture.pixels.size()), codes;
   codes.reserve(picture.pixels.size() / 2 + 64);
-  std::unique_ptr<NearestFinder> finders[2] = {std::unique_ptr<NearestFinder>(new NearestFinder(palette)),
-                                               std::unique_ptr<NearestFinder>(two ? new NearestFinder(palette) : nullptr)};
   const double error = mapAndEncode(
-      picture, indices.data(), lzwCodeSizeFor(palette), two,
-      [&](int first, int end, int worker) {
-        return remapNearestRows(picture, palette, *finders[worker], first, end, indices.data());
-      },
+      picture, indices.data(), lzwCodeSizeFor(palette), helper,
+      [&](int first, int end, int) { return remapNearestRows(picture, palette, finder, first, end, indices.data()); },
       codes);
   writeGifBlocks(picture.width, picture.height, palette, codes, gif);
   return error;
+}
+
+// The same for a palette that was not chosen from the picture.
+double writeNearest(const Pixmap& picture, const Palette& palette, bool two, std::vector<uint8_t>& gif) {
+  std::unique_ptr<HelperThread> helper(two ? new HelperThread : nullptr);
+  NearestFinder finder(palette);
+  finder.prepare(nearestCellsOf(picture), helper.get());
+  return writeNearest(picture, palette, finder, helper.get(), gif);
 }
 
 // The picture whose every colour is in palette. When to clear a full LZW
@@ -185,14 +193,24 @@ void writeExact(const Pixmap& picture, const Palette& palette, const uint8_t* in
 // stats may already be gathered (pixelCount non-zero).
 void convertWithOwnPalette(const Pixmap& picture, ColourStats& stats, const ConvertOptions& options,
                            std::vector<uint8_t>& gif, ConvertReport& report) {
-  const bool two = useTwoThreads(picture, options);
-  if (stats.pixelCount == 0) gatherColourStats(picture, stats, gatherOnTwoThreads(picture, options));
+  std::unique_ptr<HelperThread> helper(useTwoThreads(picture, options) ? new HelperThread : nullptr);
+  if (stats.pixelCount == 0)
+    gatherColourStats(picture.pixels.data(), picture.pixels.size(), nullptr, 0, stats,
+                      gatherOnTwoThreads(picture, options) ? helper.get() : nullptr);
   Palette palette;
   wuPalette(stats, 256, palette);
-  refinePalette(stats, options.refinePasses, palette);
-  dropUnservedEntries(stats, palette);
+  refinePalette(stats, options.refinePasses, palette, helper.get());
+  // One finder serves the check for unserved entries and, when none is
+  // dropped, every pixel.
+  const std::vector<uint32_t> cells = nearestCellsOf(stats.colours);
+  std::unique_ptr<NearestFinder> finder(new NearestFinder(palette));
+  finder->prepare(cells, helper.get());
+  if (dropUnservedEntries(stats, *finder, palette)) {
+    finder.reset(new NearestFinder(palette));
+    finder->prepare(cells, helper.get());
+  }
   report.palette = palette;
-  report.squaredError = writeNearest(picture, palette, two, gif);
+  report.squaredError = writeNearest(picture, palette, *finder, helper.get(), gif);
 }
 
 void convert(const Pixmap& picture, const ConvertOptions& options, std::vector<uint8_t>& gif,

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <thread>
 
+#include "imgctl/helper_thread.h"
 #include "imgctl/quantize.h"
 
 namespace imgctl {
@@ -117,17 +117,33 @@ void gatherColourStats(const Pixmap& picture, ColourStats& stats, bool twoThread
 
 void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
                        ColourStats& stats, bool twoThreads) {
+  if (!twoThreads) {
+    gatherColourStats(pixels, count, extra, extraCount, stats, nullptr);
+    return;
+  }
+  HelperThread helper;
+  gatherColourStats(pixels, count, extra, extraCount, stats, &helper);
+}
+
+void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
+                       ColourStats& stats, HelperThread* helper) {
   FineTable fine = newFineTable();
   std::vector<uint32_t> touched;
-  if (twoThreads && count >= 2) {
-    // The second half into a table of its own on another thread, then added
+  if (helper && count >= 2) {
+    // The second half into a table of its own on the helper, then added
     // in: integer sums, so the result is the same as from one pass.
     const size_t half = count / 2;
     FineTable other = newFineTable();
     std::vector<uint32_t> otherTouched;
-    std::thread helper([&] { fillFine(pixels + half, count - half, other.get(), otherTouched); });
-    fillFine(pixels, half, fine.get(), touched);
-    helper.join();
+    auto fillSecond = [&] { fillFine(pixels + half, count - half, other.get(), otherTouched); };
+    helper->start(fillSecond);
+    try {
+      fillFine(pixels, half, fine.get(), touched);
+    } catch (const std::bad_alloc&) {
+      helper->finish();
+      throw;
+    }
+    helper->wait();
     for (const uint32_t i : otherTouched) {
       FineCell& to = fine[i];
       const FineCell& from = other[i];

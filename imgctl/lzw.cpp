@@ -1,7 +1,10 @@
 // The encoder finds "string so far + next index" in a small open-addressing
-// hash table keyed by (code, index): 8192 words (32 KB) stay in the cache,
+// hash table keyed by (code, index): 16384 words (64 KB) stay in the cache,
 // where a table indexed by code and index (2 MB for 8-bit indices) missed
-// it on most pixels. A reset clears the 32 KB.
+// it on most pixels. At most a quarter full, it ends a photo's many misses
+// after fewer probes than 8192 words did (the LZW pass of a 1024 x 768
+// photo: 8.0 -> 6.7 ms natively, 9.7 -> 8.6 ms under Wine; a screenshot,
+// mostly hits, 3.3 -> 3.5 ms). A reset clears the 64 KB.
 //
 // The table fills up to code 4095. When the next string would need code
 // 4096, kLzwClearWhenFull sends the clear code at once. kLzwClearWhenWorse
@@ -44,7 +47,7 @@ namespace {
 
 constexpr unsigned kMaxCodes = 4096;
 constexpr unsigned kMaxWidth = 12;
-constexpr unsigned kHashSize = 8192;  // a power of two, at most half full
+constexpr unsigned kHashSize = 16384;  // a power of two, at most a quarter full
 constexpr uint32_t kFree = 0xFFFFFFFFu;
 constexpr uint64_t kWatchPixels = 4096;  // the window a full table is judged on
 constexpr uint64_t kWatchStep = 1024;    // pixels between two looks at it
@@ -52,7 +55,7 @@ constexpr unsigned kWatchMarks = unsigned(kWatchPixels / kWatchStep) + 1;
 
 // A table word: the key (prefix code << 8 | index, 20 bits) above the
 // string's code (12 bits).
-inline unsigned slotOf(uint32_t key) { return (key * 2654435761u) >> (32 - 13); }
+inline unsigned slotOf(uint32_t key) { return (key * 2654435761u) >> (32 - 14); }
 
 }  // namespace
 

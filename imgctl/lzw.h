@@ -52,7 +52,7 @@ class LzwEncoder {
   bool fullTableWorse(uint64_t position);
 
   std::vector<uint8_t>& out_;
-  State* state_;           // the 32 KB string table and the watch marks
+  State* state_;           // the 64 KB string table and the watch marks
   const LzwClearPolicy policy_;
   unsigned minCodeSize_, alphabet_, width_, next_;
   unsigned prefix_ = 0;    // the code of the string so far

@@ -26,6 +26,9 @@
 
 namespace imgctl {
 
+class HelperThread;
+class NearestFinder;
+
 // A colour with the number of pixels it stands for.
 struct WeightedColour {
   uint32_t colour;  // 0x00RRGGBB
@@ -59,19 +62,33 @@ void gatherColourStats(const Pixmap& picture, ColourStats& stats, bool twoThread
 // The same over count pixels and extraCount more (which may be none).
 void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
                        ColourStats& stats, bool twoThreads);
+// The same with half of the pixels on helper when given, so that a
+// conversion that has started one starts no other.
+void gatherColourStats(const uint32_t* pixels, size_t count, const uint32_t* extra, size_t extraCount,
+                       ColourStats& stats, HelperThread* helper);
 
 // Wu's quantizer: up to maxColours (2..256) entries; fewer when the colours
 // cannot be split further.
 void wuPalette(const ColourStats& stats, uint32_t maxColours, Palette& palette);
 
 // Runs passes of k-means over stats.colours starting from palette, which is
-// updated in place; stops early when no entry moves.
-void refinePalette(const ColourStats& stats, int passes, Palette& palette);
+// updated in place; stops early when no entry moves. Half of each pass
+// runs on helper when given, with the same palette as on one thread.
+// Throws std::bad_alloc.
+void refinePalette(const ColourStats& stats, int passes, Palette& palette, HelperThread* helper = nullptr);
 
-// Drops the entries no colour group is nearest to, keeping the order of the
-// rest, so the table can shrink to a smaller power of two before any pixel
-// is mapped; pixels then take the nearest entry that stays.
-void dropUnservedEntries(const ColourStats& stats, Palette& palette);
+// The distinct cells of a nearest-entry finder that colours fall in. A
+// group's mean stays inside its 6-bit group, hence inside one cell, so
+// stats.colours' cells are the cells of every pixel they were gathered
+// from: a finder prepared with them serves the whole picture.
+std::vector<uint32_t> nearestCellsOf(const std::vector<WeightedColour>& colours);
+
+// Drops the entries no colour group is nearest to (finder is made from
+// palette), keeping the order of the rest, so the table can shrink to a
+// smaller power of two before any pixel is mapped; pixels then take the
+// nearest entry that stays. Returns whether palette changed (finder then
+// no longer fits it).
+bool dropUnservedEntries(const ColourStats& stats, const NearestFinder& finder, Palette& palette);
 
 // How well a palette serves a set of weighted colours.
 struct PaletteFit {

@@ -14,30 +14,72 @@
 namespace imgctl {
 namespace {
 
-uint32_t roundChannel(double sum, double weight) {
-  const double v = std::floor(sum / weight + 0.5);
+uint32_t roundChannel(uint64_t sum, uint64_t weight) {
+  // Sums of integers below 2^53 are exact in a double, so this rounds as
+  // the double sums of earlier builds did.
+  const double v = std::floor(double(sum) / double(weight) + 0.5);
   return uint32_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// The colours served by each entry: integer sums, so the halves of the
+// list may be summed on two threads and added in any order.
+struct Sums {
+  uint64_t r[256], g[256], b[256], weight[256];
+};
+
+void sumServed(const NearestFinder& finder, const WeightedColour* colours, size_t count, Sums& sums) {
+  for (size_t k = 0; k < count; ++k) {
+    const WeightedColour& wc = colours[k];
+    const uint32_t i = finder.findShared(wc.colour);
+    const uint64_t w = wc.weight;
+    sums.r[i] += w * redOf(wc.colour);
+    sums.g[i] += w * greenOf(wc.colour);
+    sums.b[i] += w * blueOf(wc.colour);
+    sums.weight[i] += w;
+  }
 }
 
 }  // namespace
 
-void refinePalette(const ColourStats& stats, int passes, Palette& palette) {
+std::vector<uint32_t> nearestCellsOf(const std::vector<WeightedColour>& colours) {
+  std::vector<uint8_t> seen(NearestFinder::kCells, 0);
+  std::vector<uint32_t> cells;
+  for (const WeightedColour& wc : colours) {
+    const uint32_t cell = NearestFinder::cellOf(wc.colour);
+    if (seen[cell]) continue;
+    seen[cell] = 1;
+    cells.push_back(cell);
+  }
+  return cells;
+}
+
+void refinePalette(const ColourStats& stats, int passes, Palette& palette, HelperThread* helper) {
+  const std::vector<uint32_t> cells = nearestCellsOf(stats.colours);
+  const WeightedColour* colours = stats.colours.data();
+  const size_t count = stats.colours.size(), half = helper ? count / 2 : count;
   for (int pass = 0; pass < passes; ++pass) {
     NearestFinder finder(palette);
-    double sumR[256] = {}, sumG[256] = {}, sumB[256] = {}, weight[256] = {};
-    for (const WeightedColour& wc : stats.colours) {
-      const uint32_t i = finder.find(wc.colour);
-      const double w = wc.weight;
-      sumR[i] += w * redOf(wc.colour);
-      sumG[i] += w * greenOf(wc.colour);
-      sumB[i] += w * blueOf(wc.colour);
-      weight[i] += w;
+    finder.prepare(cells, helper);
+    Sums sums = {}, second = {};
+    if (half < count) {
+      auto sumSecond = [&] { sumServed(finder, colours + half, count - half, second); };
+      helper->start(sumSecond);
+      sumServed(finder, colours, half, sums);  // throws nothing
+      helper->wait();
+      for (uint32_t i = 0; i < palette.count; ++i) {
+        sums.r[i] += second.r[i];
+        sums.g[i] += second.g[i];
+        sums.b[i] += second.b[i];
+        sums.weight[i] += second.weight[i];
+      }
+    } else {
+      sumServed(finder, colours, count, sums);
     }
     bool moved = false;
     for (uint32_t i = 0; i < palette.count; ++i) {
-      if (weight[i] <= 0) continue;  // serves nobody: left where it is
-      const uint32_t c = packRgb(roundChannel(sumR[i], weight[i]), roundChannel(sumG[i], weight[i]),
-                                 roundChannel(sumB[i], weight[i]));
+      if (sums.weight[i] == 0) continue;  // serves nobody: left where it is
+      const uint32_t c = packRgb(roundChannel(sums.r[i], sums.weight[i]), roundChannel(sums.g[i], sums.weight[i]),
+                                 roundChannel(sums.b[i], sums.weight[i]));
       if (c != palette.colours[i]) moved = true;
       palette.colours[i] = c;
     }
@@ -45,14 +87,15 @@ void refinePalette(const ColourStats& stats, int passes, Palette& palette) {
   }
 }
 
-void dropUnservedEntries(const ColourStats& stats, Palette& palette) {
-  NearestFinder finder(palette);
+bool dropUnservedEntries(const ColourStats& stats, const NearestFinder& finder, Palette& palette) {
   bool served[256] = {};
-  for (const WeightedColour& wc : stats.colours) served[finder.find(wc.colour)] = true;
+  for (const WeightedColour& wc : stats.colours) served[finder.findShared(wc.colour)] = true;
   Palette kept;
   for (uint32_t i = 0; i < palette.count; ++i)
     if (served[i]) kept.colours[kept.count++] = palette.colours[i];
-  if (kept.count > 0) palette = kept;
+  if (kept.count == 0 || kept.count == palette.count) return false;
+  palette = kept;
+  return true;
 }
 
 PaletteFit measurePalette(const std::vector<WeightedColour>& colours, const Palette& palette,

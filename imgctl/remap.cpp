@@ -48,8 +48,8 @@ bool remapExact(const Pixmap& picture, const Palette& palette, uint8_t* indices)
   return true;
 }
 
-uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, NearestFinder& finder, int firstRow,
-                          int endRow, uint8_t* indices) {
+uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, const NearestFinder& finder,
+                          int firstRow, int endRow, uint8_t* indices) {
   const int w = picture.width;
   uint64_t total = 0;
   for (int y = firstRow; y < endRow; ++y) {
@@ -68,7 +68,7 @@ uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, Nearest
           lastDistance = uint32_t(previousDistance);
         } else {
           uint32_t nearestDistance;
-          const uint32_t nearest = finder.find(r, g, b, &nearestDistance);
+          const uint32_t nearest = finder.findShared(r, g, b, &nearestDistance);
           const int slack = std::min(int(nearestDistance), kRunSlackCap) + kRunSlackBase;
           if (x > 0 && nearest != lastIndex && previousDistance <= int(nearestDistance) + slack) {
             lastDistance = uint32_t(previousDistance);
@@ -85,8 +85,24 @@ uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, Nearest
   return total;
 }
 
+std::vector<uint32_t> nearestCellsOf(const Pixmap& picture) {
+  std::vector<uint8_t> seen(NearestFinder::kCells, 0);
+  std::vector<uint32_t> cells;
+  uint32_t last = kEmpty;
+  for (const uint32_t c : picture.pixels) {
+    if (c == last) continue;
+    last = c;
+    const uint32_t cell = NearestFinder::cellOf(c);
+    if (seen[cell]) continue;
+    seen[cell] = 1;
+    cells.push_back(cell);
+  }
+  return cells;
+}
+
 double remapNearest(const Pixmap& picture, const Palette& palette, uint8_t* indices) {
   NearestFinder finder(palette);
+  finder.prepare(nearestCellsOf(picture), nullptr);
   return double(remapNearestRows(picture, palette, finder, 0, picture.height, indices));
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "imgctl/nearest.h"
 #include "imgctl/palette.h"
@@ -27,11 +28,16 @@ constexpr int kRunSlackBase = 4;
 constexpr int kRunSlackCap = 44;
 
 // Rows [firstRow, endRow) of picture to indices (of the whole picture's
-// layout), through finder (made from palette; one per thread). Each row
-// depends on nothing else, so rows may be mapped on several threads in any
-// order. Returns the rows' sum of squared errors.
-uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, NearestFinder& finder, int firstRow,
-                          int endRow, uint8_t* indices);
+// layout), through finder (made from palette and prepared with the
+// picture's cells, or it scans). Each row depends on nothing else, so rows
+// may be mapped on several threads sharing finder, in any order. Returns
+// the rows' sum of squared errors.
+uint64_t remapNearestRows(const Pixmap& picture, const Palette& palette, const NearestFinder& finder,
+                          int firstRow, int endRow, uint8_t* indices);
+
+// The distinct finder cells of picture's colours, to prepare a finder with
+// when no colour statistics are at hand. Throws std::bad_alloc.
+std::vector<uint32_t> nearestCellsOf(const Pixmap& picture);
 
 // The whole picture; the sum of squared errors.
 double remapNearest(const Pixmap& picture, const Palette& palette, uint8_t* indices);

@@ -66,13 +66,22 @@ TEST(NearestFinder, AgreesWithAFullScan) {
       p.colours[i] = imgctl::packRgb(rng.next() % spread, rng.next() % spread, rng.next() % spread);
     if (p.count > 4) p.colours[3] = p.colours[1];  // a repeated entry: ties go to the lower index
     imgctl::NearestFinder finder(p);
+    // Lists built up front on two threads for every other cell (the two
+    // halves' lists are joined into one); the rest are answered by a scan.
+    imgctl::NearestFinder shared(p);
+    std::vector<uint32_t> cells;
+    for (uint32_t cell = uint32_t(round % 2); cell < imgctl::NearestFinder::kCells; cell += 2) cells.push_back(cell);
+    imgctl::HelperThread helper;
+    shared.prepare(cells, &helper);
     for (int k = 0; k < 20000; ++k) {
       uint32_t c = rng.next() & 0xFFFFFF;
       if (k % 10 == 0) c = (k & 1) ? 0xFFFFFF : 0;
-      uint32_t expectedDistance, distance;
+      uint32_t expectedDistance, distance, sharedDistance;
       const uint32_t expected = bruteNearest(p, c, expectedDistance);
       ASSERT_EQ(expected, finder.find(c, &distance)) << std::hex << c;
       ASSERT_EQ(expectedDistance, distance);
+      ASSERT_EQ(expected, shared.findShared(c, &sharedDistance)) << std::hex << c;
+      ASSERT_EQ(expectedDistance, sharedDistance);
     }
   }
 }
