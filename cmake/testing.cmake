@@ -59,7 +59,12 @@ function(qb_wine_test name)
   # Windows sees the test data through Wine's Z: drive.
   target_compile_definitions(${name} PRIVATE QB_BINDIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT 600)
+  # Wine has been seen to end a test program that overflowed its stack
+  # with exit code 0, half way through: a run passes only when gtest got
+  # to its summary, and fails on any failed case.
+  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT 600
+                       PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
+                       FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
 
 function(qb_gui_test name)
