@@ -11,8 +11,8 @@ enum ConvertResult {
 
 // Converts the picture file sourcePath (a BMP file) into targetPath as the
 // given FileType code: 0 JPEG, 1 GIF, 2 PNG, 4 BMP (a byte-for-byte copy of
-// the source once the library has accepted it). Both paths are multibyte
-// strings in the system code page, at most 260 bytes. Results:
+// the source once the library has accepted it), through the library's
+// UTF-16 entries. Both paths are at most 260 units. Results:
 //    the type code  converted
 //    otherwise      a ConvertResult
 // Every target is written beside its final name and then put in place, so

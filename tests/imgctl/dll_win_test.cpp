@@ -265,10 +265,8 @@ TEST_F(ImgctlDll, JpegAndPngWritersWriteRealFiles) {
   Gdiplus::GdiplusStartupInput input;
   ASSERT_EQ(Gdiplus::Ok, Gdiplus::GdiplusStartup(&token, &input, nullptr));
   for (const char* name : {"out.jpg", "out.png"}) {
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path(name).c_str(), -1, wide, MAX_PATH);
     Gdiplus::GpImage* loaded = nullptr;
-    ASSERT_EQ(Gdiplus::Ok, Gdiplus::DllExports::GdipLoadImageFromFile(wide, &loaded)) << name;
+    ASSERT_EQ(Gdiplus::Ok, Gdiplus::DllExports::GdipLoadImageFromFile(wide(path(name)).c_str(), &loaded)) << name;
     UINT w = 0, h = 0;
     Gdiplus::DllExports::GdipGetImageWidth(loaded, &w);
     Gdiplus::DllExports::GdipGetImageHeight(loaded, &h);
@@ -286,10 +284,8 @@ namespace {
 // cannot. GDI+ must be started.
 Pixmap gdiplusPixels(const std::string& file) {
   Pixmap p;
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
   Gdiplus::GpBitmap* bitmap = nullptr;
-  if (Gdiplus::DllExports::GdipCreateBitmapFromFile(wide, &bitmap) != Gdiplus::Ok) return p;
+  if (Gdiplus::DllExports::GdipCreateBitmapFromFile(wide(file).c_str(), &bitmap) != Gdiplus::Ok) return p;
   UINT w = 0, h = 0;
   Gdiplus::DllExports::GdipGetImageWidth(bitmap, &w);
   Gdiplus::DllExports::GdipGetImageHeight(bitmap, &h);
