@@ -97,12 +97,8 @@ TEST(PictureToGif, ConvertsFewColoursExactly) {
 TEST(PictureToGif, ExactPicturesTakeTheSmallerLzwStream) {
   const std::vector<uint8_t> drawingFile =
       qbtest::readFileBytes(qbtest::testDataPath("gif/valid/gif87a_640x400_gct128.gif"));
-  imgctl::DecodedGif drawing;
-  ASSERT_EQ(imgctl::kDecodeOk, imgctl::decodeGif(drawingFile.data(), drawingFile.size(), drawing));
-  Pixmap drawingPixels;
-  drawingPixels.width = drawing.width;
-  drawingPixels.height = drawing.height;
-  for (uint8_t i : drawing.indices) drawingPixels.pixels.push_back(drawing.palette.colours[i]);
+  const Pixmap drawingPixels = decodedPixels(drawingFile);
+  ASSERT_EQ(640, drawingPixels.width);
   struct Case {
     const char* name;
     Pixmap picture;

@@ -23,13 +23,6 @@ std::string appDataFolder() {
   return utf8(path);
 }
 
-// An empty file, made the way the program would meet it.
-bool makeEmptyFile(const std::string& path) {
-  HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
-}
 
 class WorkFolderTest : public ::testing::Test {
  protected:
@@ -57,14 +50,14 @@ TEST_F(WorkFolderTest, LaterStartFindsThemAndCreatesNothing) {
 }
 
 TEST_F(WorkFolderTest, BaseFolderThatIsAFileFailsAndLeavesTheFolderEmpty) {
-  ASSERT_TRUE(makeEmptyFile(base));
+  ASSERT_TRUE(writeFile(base, ""));
   EXPECT_EQ(0, makeAppDataFolder(L"tempf"));
   EXPECT_STREQ(L"", app.workFolder);
 }
 
 TEST_F(WorkFolderTest, SubfolderThatIsAFileInAnExistingBaseGivesMinusTwo) {
   ASSERT_TRUE(CreateDirectoryW(wide(base).c_str(), nullptr));
-  ASSERT_TRUE(makeEmptyFile(base + "\\tempf"));
+  ASSERT_TRUE(writeFile(base + "\\tempf", ""));
   EXPECT_EQ(-2, makeAppDataFolder(L"tempf"));
   EXPECT_STREQ(L"", app.workFolder);
 }
@@ -72,9 +65,9 @@ TEST_F(WorkFolderTest, SubfolderThatIsAFileInAnExistingBaseGivesMinusTwo) {
 TEST_F(WorkFolderTest, ClearingDeletesFilesAndKeepsSubfolders) {
   ASSERT_EQ(1, makeAppDataFolder(L"tempf"));
   std::string work = utf8(app.workFolder);
-  for (const char* name : {"temp.bmp", "temp0.gif", "temp1.gif"}) ASSERT_TRUE(makeEmptyFile(work + "\\" + name));
+  for (const char* name : {"temp.bmp", "temp0.gif", "temp1.gif"}) ASSERT_TRUE(writeFile(work + "\\" + name, ""));
   ASSERT_TRUE(CreateDirectoryW(wide(work + "\\keep").c_str(), nullptr));
-  ASSERT_TRUE(makeEmptyFile(work + "\\keep\\inner.gif"));
+  ASSERT_TRUE(writeFile(work + "\\keep\\inner.gif", ""));
   EXPECT_EQ(3, clearWorkFolder());
   EXPECT_FALSE(fileExists(work + "\\temp.bmp"));
   EXPECT_FALSE(fileExists(work + "\\temp1.gif"));
